@@ -1,0 +1,108 @@
+#include "platform/File.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+namespace platform {
+
+std::optional<File> File::Open(const std::string& path, int flags) {
+    int descriptor = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        return std::nullopt;
+    }
+    File file(descriptor);
+    // A folder opens read-only on POSIX; callers ask for files only.
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        errno = EISDIR;
+        return std::nullopt;
+    }
+    return file;
+}
+
+std::optional<File> File::OpenForReadWrite(const std::string& path) {
+    return Open(path, O_RDWR);
+}
+
+std::optional<File> File::OpenForReading(const std::string& path) {
+    return Open(path, O_RDONLY);
+}
+
+std::optional<File> File::CreateAlways(const std::string& path) {
+    return Open(path, O_WRONLY | O_CREAT | O_TRUNC);
+}
+
+File::File(File&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        if (descriptor_ >= 0) {
+            ::close(descriptor_);
+        }
+        descriptor_ = std::exchange(other.descriptor_, -1);
+    }
+    return *this;
+}
+
+File::~File() {
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+    }
+}
+
+std::optional<std::uint64_t> File::Size() const {
+    struct stat status {};
+    if (::fstat(descriptor_, &status) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+std::optional<std::size_t> File::Read(void* buffer, std::size_t count) {
+    auto* bytes = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t got = ::read(descriptor_, bytes + done, count - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+std::size_t File::Write(const void* data, std::size_t count) {
+    const auto* bytes = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t put = ::write(descriptor_, bytes + done, count - done);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return done;
+}
+
+bool File::SeekToStart() {
+    return ::lseek(descriptor_, 0, SEEK_SET) == 0;
+}
+
+bool File::Truncate(std::uint64_t size) {
+    return ::ftruncate(descriptor_, static_cast<off_t>(size)) == 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// An open file, closed when the object goes away. Paths are the file system's bytes (UTF-8).
+class File {
+public:
+    // Opens an existing regular file for reading and writing; nullopt when it is missing, a
+    // folder, not writable, or cannot be opened for another reason (errno tells which).
+    static std::optional<File> OpenForReadWrite(const std::string& path);
+    // Opens an existing regular file for reading only; nullopt as above.
+    static std::optional<File> OpenForReading(const std::string& path);
+    // Creates the file, or empties an existing one, for writing; nullopt when that fails.
+    static std::optional<File> CreateAlways(const std::string& path);
+
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File();
+
+    // The file's size in bytes, or nullopt when it cannot be asked for.
+    std::optional<std::uint64_t> Size() const;
+    // Reads up to count bytes from the current position, retrying short reads until count
+    // bytes or the end; returns the bytes read, or nullopt on an error.
+    std::optional<std::size_t> Read(void* buffer, std::size_t count);
+    // Writes all count bytes at the current position; returns the bytes written before any
+    // error, so a result below count means the write failed.
+    std::size_t Write(const void* data, std::size_t count);
+    // Moves the position to offset 0; false on failure.
+    bool SeekToStart();
+    // Cuts or extends the file to size bytes; false on failure.
+    bool Truncate(std::uint64_t size);
+
+private:
+    explicit File(int descriptor) : descriptor_(descriptor) {}
+    static std::optional<File> Open(const std::string& path, int flags);
+
+    int descriptor_ = -1;
+};
+
+}  // namespace platform
