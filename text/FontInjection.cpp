@@ -1,4 +1,101 @@
 #include "text/FontInjection.hpp"
 
-// Placeholder until the injection lands.
-int InjectFontStylesheet(const std::string&) { return 0; }
+#include <optional>
+#include <vector>
+
+#include "platform/File.hpp"
+#include "text/Diagnostics.hpp"
+#include "text/FileBuffers.hpp"
+
+namespace {
+
+using text::PrintDiagnostic;
+using Pieces = std::vector<std::string_view>;
+
+constexpr auto npos = std::string_view::npos;
+
+bool IsWhitespaceByte(char byte) {
+    return byte == ' ' || (byte >= '\t' && byte <= '\r');
+}
+
+// Case 1: the sources go in front of the ";" that ends the "src:" value of the first
+// "@font-face" rule. No pieces (file unchanged) when that rule has no "}", "src:" or ";".
+Pieces ExtendFontRule(std::string_view searchable, std::string_view whole, std::size_t rule) {
+    const std::size_t ruleEnd = searchable.find('}', rule);
+    if (ruleEnd == npos) {
+        return {};
+    }
+    const std::string_view ruleText = searchable.substr(rule, ruleEnd - rule + 1);
+    const std::size_t source = ruleText.find("src:");
+    const std::size_t semicolon = source == npos ? npos : ruleText.find(';', source);
+    if (semicolon == npos) {
+        return {};
+    }
+    const std::size_t insertAt = rule + semicolon;
+    return {whole.substr(0, insertAt), text::ExtraFontSources, whole.substr(insertAt)};
+}
+
+// Cases 2 and 3, for a stylesheet without "@font-face". A usable first "body" (at the start or
+// after a whitespace byte) gets the family after its next "{"; without a usable "body", or
+// without a "{" after it, the rule and a body rule go in front of the whole text.
+Pieces AddFontRule(std::string_view searchable, std::string_view whole) {
+    const std::size_t body = searchable.find("body");
+    const bool usable = body != npos && (body == 0 || IsWhitespaceByte(searchable[body - 1]));
+    const std::size_t brace = usable ? searchable.find('{', body) : npos;
+    if (brace == npos) {
+        return {text::FontFaceWithBodyRule, whole};
+    }
+    return {text::FontFaceRule, whole.substr(0, brace + 1), text::BodyFontLine,
+            whole.substr(brace + 1)};
+}
+
+// The new content of the stylesheet as pieces to write in order; empty when it stays as it is.
+Pieces PlanRewrite(std::string_view searchable, std::string_view whole) {
+    const std::size_t rule = searchable.find("@font-face");
+    return rule != npos ? ExtendFontRule(searchable, whole, rule) : AddFontRule(searchable, whole);
+}
+
+bool WritePieces(platform::File& file, const Pieces& pieces) {
+    if (!file.SeekToStart()) {
+        return false;
+    }
+    for (std::string_view piece : pieces) {
+        if (file.Write(piece.data(), piece.size()) != piece.size()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int InjectFontStylesheet(const std::string& path) {
+    std::optional<platform::File> file = platform::File::OpenForReadWrite(path);
+    if (!file) {
+        PrintDiagnostic("Terminal failure: unable to open file \"%s\" .\n", path.c_str());
+        return 0;
+    }
+    const std::optional<std::size_t> size = text::FileSize(*file);
+    if (!size) {
+        PrintDiagnostic("Terminal failure: Unable to read from file.\n");
+        return 0;
+    }
+    PrintDiagnostic("hFile size: %10lld\n", static_cast<long long>(*size));
+    auto bytes = text::TryAllocate<unsigned char>(*size + 1);
+    if (!bytes) {
+        PrintDiagnostic("Failed to allocate on heap.\n");
+        return 0;
+    }
+    if (!text::ReadExactly(*file, bytes.get(), *size)) {
+        PrintDiagnostic("Terminal failure: Unable to read from file.\n");
+        return 0;
+    }
+    bytes[*size] = 0;
+    const std::string_view whole(reinterpret_cast<const char*>(bytes.get()), *size);
+    const Pieces pieces = PlanRewrite(text::TextBeforeZero(bytes.get(), *size), whole);
+    if (!pieces.empty() && !WritePieces(*file, pieces)) {
+        PrintDiagnostic("Terminal failure: Unable to write to file.\n");
+        return 0;
+    }
+    return 1;
+}

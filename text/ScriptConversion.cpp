@@ -1,7 +1,107 @@
 #include "text/ScriptConversion.hpp"
 
-// Placeholder until the converter lands.
-int ConvertTextFile(const std::string&) { return 0; }
-int IsUtf8Text(const unsigned char*, std::size_t) { return 0; }
-std::size_t Utf8ToUtf16(char16_t*, std::size_t, const unsigned char*, std::size_t) { return 0; }
-std::size_t Utf16ToUtf8(unsigned char*, std::size_t, const char16_t*) { return 0; }
+#include <limits>
+#include <string_view>
+
+#include "platform/File.hpp"
+#include "text/Diagnostics.hpp"
+#include "text/FileBuffers.hpp"
+#include "text/ScriptMapping.hpp"
+#include "text/Utf8Codec.hpp"
+
+namespace {
+
+using text::PrintDiagnostic;
+
+// The decoded, mapped and encoded buffers take 2 + 2 + 3 bytes per byte of the file.
+constexpr std::size_t kLargestFile = (std::numeric_limits<std::size_t>::max() - 8) / 8;
+
+// The marker test: "utf-8" or "UTF-8" anywhere before the first zero byte.
+bool MentionsUtf8(const unsigned char* text, std::size_t size) {
+    const std::string_view searchable = text::TextBeforeZero(text, size);
+    return searchable.find("utf-8") != std::string_view::npos ||
+           searchable.find("UTF-8") != std::string_view::npos;
+}
+
+bool IsTakenForUtf8Text(const unsigned char* text, std::size_t size) {
+    return MentionsUtf8(text, size) || IsUtf8Text(text, size) == 1;
+}
+
+// Writes output and then rest over the file from offset 0, and cuts the file to that length
+// when it was longer. False when any step fails.
+bool WriteBack(platform::File& file, const unsigned char* output, std::size_t outputLength,
+               const unsigned char* rest, std::size_t restLength, std::size_t oldSize) {
+    if (!file.SeekToStart() || file.Write(output, outputLength) != outputLength ||
+        file.Write(rest, restLength) != restLength) {
+        return false;
+    }
+    const std::size_t newSize = outputLength + restLength;
+    return newSize >= oldSize || file.Truncate(newSize);
+}
+
+// Converts the size bytes (followed by a zero byte) and writes the result back: the
+// converted part, then the part from the first zero byte on, which is not text.
+int ConvertAndWrite(platform::File& file, const unsigned char* bytes, std::size_t size,
+                    const text::ScriptMapping& mapping) {
+    auto source = size <= kLargestFile ? text::TryAllocate<char16_t>(size + 1) : nullptr;
+    auto mapped = source ? text::TryAllocate<char16_t>(size + 1) : nullptr;
+    auto output = mapped ? text::TryAllocate<unsigned char>(3 * size + 1) : nullptr;
+    if (!output) {
+        PrintDiagnostic("Terminal failure: Unable to allocate buffer.\n");
+        return 0;
+    }
+    const text::DecodeResult decoded = text::DecodeUtf8(source.get(), size, bytes, size);
+    const std::size_t n = decoded.units;
+    int errorNumber = 0;
+    if (mapping.Map({source.get(), n}, {mapped.get(), n}, errorNumber) == 0) {
+        PrintDiagnostic("LCMapString failed with Error# = %d", errorNumber);
+        return 0;
+    }
+    mapped[n] = 0;
+    const text::EncodeResult encoded = text::EncodeUtf8(output.get(), 3 * size + 1, mapped.get());
+    if (encoded.units != n) {
+        // Only a zero unit from the mapping ends the encoding early; writing would lose text.
+        PrintDiagnostic("LCMapString failed with Error# = %d", text::kErrorInvalidData);
+        return 0;
+    }
+    if (!WriteBack(file, output.get(), encoded.bytes, bytes + decoded.bytesRead,
+                   size - decoded.bytesRead, size)) {
+        PrintDiagnostic("Terminal failure: Unable to write to file.\n");
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace
+
+int ConvertTextFile(const std::string& path) {
+    return ConvertTextFile(path, text::SimplifiedToTraditional());
+}
+
+int ConvertTextFile(const std::string& path, const text::ScriptMapping& mapping) {
+    std::optional<platform::File> file = platform::File::OpenForReadWrite(path);
+    if (!file) {
+        PrintDiagnostic("Terminal failure: unable to open file \"%s\" .\n", path.c_str());
+        return 0;
+    }
+    const std::optional<std::size_t> size = text::FileSize(*file);
+    if (!size) {
+        PrintDiagnostic("Terminal failure: Unable to read from file.\n");
+        return 0;
+    }
+    PrintDiagnostic("hFile size: %10lld\n", static_cast<long long>(*size));
+    auto bytes = text::TryAllocate<unsigned char>(*size + 1);
+    if (!bytes) {
+        PrintDiagnostic("Failed to allocate on heap.\n");
+        return 0;
+    }
+    if (!text::ReadExactly(*file, bytes.get(), *size)) {
+        PrintDiagnostic("Terminal failure: Unable to read from file.\n");
+        return 0;
+    }
+    bytes[*size] = 0;
+    if (!IsTakenForUtf8Text(bytes.get(), *size)) {
+        return 0;
+    }
+    return ConvertAndWrite(*file, bytes.get(), *size, mapping);
+}
