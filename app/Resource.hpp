@@ -1,0 +1,71 @@
+#pragma once
+
+// Identifiers of the window's resources and controls, and their fixed texts. The controls carry
+// their identifier as the "controlId" property and its name as their object name.
+
+namespace resource {
+
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+inline constexpr int IDM_ABOUTBOX = 16;
+inline constexpr int IDD_ABOUTBOX = 100;
+inline constexpr int IDS_ABOUTBOX = 101;
+inline constexpr int IDD_CONVERTER_DIALOG = 102;
+inline constexpr int IDR_MAINFRAME = 128;
+inline constexpr int IDC_ARCHIVER_BROWSE = 1001;
+inline constexpr int IDC_ARCHIVER_PATH = 1002;
+inline constexpr int IDC_ADD_BOOKS = 1003;
+inline constexpr int IDC_BOOK_LIST = 1004;
+inline constexpr int IDC_CLEAR_BOOKS = 1005;
+inline constexpr int ID_HELP = 57670;
+// The system command that closes a window; the stand-in system menu offers it.
+inline constexpr int SC_CLOSE = 0xF060;
+
+inline constexpr const char* kVersion = "0.1.3";
+inline constexpr const char* kSettingsFileName = "Qvt_config.ini";
+
+// String table.
+inline constexpr const char* kAboutItemText = "關於 Corvela(&A)...";  // IDS_ABOUTBOX
+inline constexpr const char* kCloseItemText = "关闭(&C)";
+
+// Main window template.
+inline constexpr const char* kDialogTitle = "Corvela";
+inline constexpr const char* kBrowseCaption = "&WinRAR路徑";
+inline constexpr const char* kGroupCaption = "把簡體中文的epub轉成繁體中文";
+inline constexpr const char* kAddCaption = "&A添加epub文檔";
+inline constexpr const char* kStartCaption = "&G开始";
+inline constexpr const char* kExitCaption = "&E退出";
+inline constexpr const char* kClearCaption = "&C清空文檔選擇";
+inline constexpr const char* kStatusHeading = "状态";
+inline constexpr const char* kPathHeading = "epub文件";
+inline constexpr int kStatusColumnWidth = 80;
+inline constexpr int kPathColumnWidth = 280;
+
+// About box template.
+inline constexpr const char* kAboutTitle = "關於 Corvela";
+inline constexpr const char* kAboutVersionLine = "Corvela 0.1.3 版";
+inline constexpr const char* kAboutDescription = "把簡體中文的epub轉成繁體中文。";
+inline constexpr const char* kAboutOkCaption = "确定";
+
+// File dialogs.
+inline constexpr const char* kBookDialogTitle = "Select epub files: ";
+inline constexpr const char* kBookFilterEpub = "epub File (*.epub)";
+inline constexpr const char* kBookFilterAll = "All File (*.*)";
+inline constexpr const char* kArchiverFilter = "WinRAR File (Winrar.exe)";
+
+// Row statuses.
+inline constexpr const char* kStatusReady = "就绪";
+inline constexpr const char* kStatusWorking = "处理中";
+inline constexpr const char* kStatusDone = "处理完毕";
+inline constexpr const char* kStatusNotDone = "未处理";
+
+// Messages.
+inline constexpr const char* kErrorCaption = "Error!";
+inline constexpr const char* kBatchOver = "结束!";
+inline constexpr const char* kInternalError = "Internal Error!";
+inline constexpr const char* kBadSingleFile = "选择了不存在的文件，或者选择文件过多!";
+inline constexpr const char* kCannotCreateSettings = "创建配置文件失败!";
+inline constexpr const char* kCannotWriteSettings = "写入配置文件失败!";
+inline constexpr const char* kCannotReadSettings = "读取配置文件失败!";
+
+}  // namespace resource

@@ -1,0 +1,5 @@
+#include "app/WindowBookConverter.hpp"
+
+void CWindowBookConverter::ShowError(const std::string& text) {
+    Handler(text);
+}
