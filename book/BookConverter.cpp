@@ -2,16 +2,266 @@
 
 #include <cstdio>
 
-// Placeholder until the job lands.
-int CBookConverter::ConvertBook(const std::string&, const std::string&, const std::string&,
-                                std::stop_token) {
-    return 0;
+#include "book/ArchiverCommands.hpp"
+#include "book/FreshNames.hpp"
+#include "book/JobScratch.hpp"
+#include "book/UnpackedTree.hpp"
+#include "platform/File.hpp"
+#include "platform/FileSystem.hpp"
+#include "platform/Process.hpp"
+#include "text/FontInjection.hpp"
+#include "text/ScriptConversion.hpp"
+
+using platform::EntryType;
+using platform::FolderEntry;
+using platform::ToolOutcome;
+using platform::ToolResult;
+
+namespace {
+
+constexpr const char* kWinRarPathWrong = "WINRAR 路径错误";
+constexpr const char* kWinRarFailed = "调用 WinRAR 失败";
+constexpr const char* kUnzipFailed = "调用 unzip 失败";
+constexpr const char* kZipFailed = "调用 zip 失败";
+constexpr const char* kPathHoldsQuote = "路径含有引号，无法处理";
+constexpr const char* kNoExtension = "文件没有扩展名，无法处理";
+
+bool HoldsQuote(const std::string& path) {
+    return path.find('"') != std::string::npos;
 }
-int CBookConverter::FileExists(const std::string&) { return 0; }
+
+// The file name must have an extension of its own: a "." after its first character.
+bool HasExtension(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.rfind('.');
+    return dot != std::string::npos && dot > nameStart;
+}
+
+std::string BaseName(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+// unzip ends with 1 for warnings only (a skipped "../" part, for instance): the entries are out.
+bool UnpackSucceeded(bool withUnzip, int exitStatus) {
+    return withUnzip ? exitStatus == 0 || exitStatus == 1 : exitStatus == 0;
+}
+
+// Runs one tool of the job; shows failureMessage when it cannot be started. Returns the result
+// when the tool ran to its end without a stop, else nullopt.
+std::optional<ToolResult> RunJobTool(CBookConverter& job, const std::string& command,
+                                     const std::string& workingDirectory,
+                                     const char* failureMessage, const std::stop_token& stop) {
+    if (stop.stop_requested()) {
+        return std::nullopt;
+    }
+    ToolResult result = platform::RunTool(command, workingDirectory, stop);
+    if (result.outcome == ToolOutcome::NotStarted) {
+        job.ShowError(failureMessage);
+    }
+    if (result.outcome != ToolOutcome::Completed || result.stopped) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+bool RunPackTool(CBookConverter& job, const std::string& command,
+                 const std::string& workingDirectory, const char* failureMessage,
+                 const std::stop_token& stop) {
+    std::optional<ToolResult> result =
+        RunJobTool(job, command, workingDirectory, failureMessage, stop);
+    return result && result->exitStatus == 0;
+}
+
+// Unpacks the book into a folder of its own beside it; true when the entries are out.
+bool Unpack(CBookConverter& job, const std::string& archiverPath, const std::string& bookPath,
+            JobScratch& scratch, const std::stop_token& stop) {
+    std::string archiveName;
+    job.ReplaceExtension(archiveName, bookPath, ".zip");
+    if (archiveName != bookPath) {
+        std::optional<std::string> linked = LinkUnderFreshName(bookPath, archiveName);
+        if (!linked) {
+            return false;
+        }
+        archiveName = *linked;
+        scratch.SetArchiveName(archiveName);
+    }
+    std::string wantedFolder = bookPath;
+    job.StripExtension(wantedFolder);
+    std::optional<std::string> folder = CreateFreshFolder(wantedFolder);
+    if (!folder) {
+        return false;
+    }
+    scratch.SetUnpackFolder(*folder);
+    const bool withUnzip = archiverPath.empty();
+    std::string command;
+    if (withUnzip) {
+        command = BuildUnzipExtractCommand(archiveName, *folder);
+    } else {
+        job.BuildWinRarExtractCommand(archiverPath, archiveName, *folder, command);
+    }
+    std::optional<ToolResult> result =
+        RunJobTool(job, command, "", withUnzip ? kUnzipFailed : kWinRarFailed, stop);
+    scratch.RemoveArchiveName();
+    if (!result || !UnpackSucceeded(withUnzip, result->exitStatus)) {
+        return false;
+    }
+    PrepareUnpackedTree(*folder);
+    return true;
+}
+
+bool PackWithZip(CBookConverter& job, const std::string& packedName, const std::string& folder,
+                 const std::stop_token& stop) {
+    // EPUB wants mimetype as the first entry, stored: zip alone would sort and deflate it.
+    const bool hasMimetype = platform::TypeOf(folder + "/mimetype") == EntryType::File;
+    if (hasMimetype &&
+        !RunPackTool(job, BuildZipMimetypeCommand(packedName), folder, kZipFailed, stop)) {
+        return false;
+    }
+    std::string command = BuildZipPackCommand(packedName);
+    if (hasMimetype) {
+        command += kZipExcludeMimetype;
+    }
+    return RunPackTool(job, command, folder, kZipFailed, stop);
+}
+
+// Packs the unpack folder into a new file in a fresh folder beside outputPath and moves it into
+// place only when the pack succeeded: a failure or a stop leaves no partial output, and an old
+// output is replaced whole, never updated.
+bool Pack(CBookConverter& job, const std::string& archiverPath, const std::string& outputPath,
+          JobScratch& scratch, const std::stop_token& stop) {
+    std::optional<std::string> partialFolder = CreateFreshFolder(outputPath + ".partial");
+    if (!partialFolder) {
+        return false;
+    }
+    scratch.SetPartialFolder(*partialFolder);
+    const std::string packedName = *partialFolder + "/" + BaseName(outputPath);
+    const std::string& folder = scratch.UnpackFolder();
+    const bool packed =
+        archiverPath.empty()
+            ? PackWithZip(job, packedName, folder, stop)
+            : RunPackTool(job, BuildWinRarPackCommand(archiverPath, packedName, folder), "",
+                          kWinRarFailed, stop);
+    return packed && !stop.stop_requested() && platform::TypeOf(packedName) == EntryType::File &&
+           platform::MoveReplacing(packedName, outputPath);
+}
+
+// The message that refuses the paths, or nullptr when the job can take them.
+const char* RefusalOf(const std::string& archiverPath, const std::string& bookPath,
+                      const std::string& outputPath) {
+    if (HoldsQuote(archiverPath) || HoldsQuote(bookPath) || HoldsQuote(outputPath)) {
+        return kPathHoldsQuote;
+    }
+    if (!HasExtension(bookPath)) {
+        return kNoExtension;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int CBookConverter::ConvertBook(const std::string& archiverPath, const std::string& bookPath,
+                                const std::string& outputPath, std::stop_token stop) {
+    if (!archiverPath.empty() && !FileExists(archiverPath)) {
+        ShowError(kWinRarPathWrong);
+        return 0;
+    }
+    if (!FileExists(bookPath)) {
+        return 0;
+    }
+    if (const char* refusal = RefusalOf(archiverPath, bookPath, outputPath)) {
+        ShowError(refusal);
+        return 0;
+    }
+    // zip runs inside the unpack folder: every name it is given must be a full path.
+    const std::string book = platform::AbsolutePath(bookPath);
+    const std::string output = platform::AbsolutePath(outputPath);
+    JobScratch scratch;
+    if (!Unpack(*this, archiverPath, book, scratch, stop)) {
+        return 0;
+    }
+    std::string stylesheet;
+    if (stop.stop_requested() || !FindStylesheet(scratch.UnpackFolder(), stylesheet)) {
+        return 0;
+    }
+    InjectFontStylesheet(stylesheet);
+    ConvertTree(scratch.UnpackFolder(), stop);
+    if (stop.stop_requested()) {
+        return 0;
+    }
+    return Pack(*this, archiverPath, output, scratch, stop) ? 1 : 0;
+}
+
+int CBookConverter::FileExists(const std::string& path) {
+    return platform::File::OpenForReading(path) ? 1 : 0;
+}
+
 int CBookConverter::ReplaceExtension(std::string& out, const std::string& path,
                                      const std::string& tail) {
     out = path.substr(0, path.rfind('.')) + tail;
     return 1;
 }
-int CBookConverter::StripExtension(std::string&) { return 0; }
-void CBookConverter::ShowError(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+
+int CBookConverter::StripExtension(std::string& buffer) {
+    const std::size_t dot = buffer.rfind('.');
+    if (dot == std::string::npos) {
+        return 0;
+    }
+    buffer.erase(dot);
+    return 1;
+}
+
+void CBookConverter::ShowError(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+void CBookConverter::BuildWinRarExtractCommand(const std::string& archiverPath,
+                                               const std::string& archiveName,
+                                               const std::string& unpackFolder, std::string& out) {
+    out = BuildWinRarExtractCommandLine(archiverPath, archiveName, unpackFolder);
+}
+
+int CBookConverter::FindStylesheet(const std::string& folder, std::string& out) {
+    std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
+    if (!entries) {
+        return 0;
+    }
+    for (const FolderEntry& entry : *entries) {
+        const std::string path = folder + "/" + entry.name;
+        if (entry.type == EntryType::File && entry.name.find(".css") != std::string::npos) {
+            out = path;
+            return 1;
+        }
+        if (entry.type == EntryType::Folder && FindStylesheet(path, out)) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int CBookConverter::ConvertTree(const std::string& folder, std::stop_token stop) {
+    std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
+    if (!entries) {
+        return 1;
+    }
+    for (const FolderEntry& entry : *entries) {
+        if (stop.stop_requested()) {
+            break;
+        }
+        const std::string path = folder + "/" + entry.name;
+        if (entry.type == EntryType::File) {
+            ConvertTextFile(path);
+        } else if (entry.type == EntryType::Folder) {
+            ConvertTree(path, stop);
+        }
+    }
+    return 1;
+}
+
+int CBookConverter::DeleteTree(const std::string& folder) {
+    return RemoveTree(folder) ? 1 : 0;
+}
+
+int CBookConverter::InjectFontStylesheet(const std::string& path) {
+    return ::InjectFontStylesheet(path);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.hpp"
+
+// Helpers over an unpacked book: a plain tree of folders and files whose symbolic links are
+// never followed.
+
+// The entries of folder sorted by name in byte order, so every walk meets them in the same
+// order on every machine; nullopt when the folder cannot be read.
+std::optional<std::vector<platform::FolderEntry>> SortedEntries(const std::string& folder);
+
+// Removes every symbolic link and special file under folder, so that nothing outside the book
+// is converted, searched or packed, and lets the owner write every file and folder left.
+void PrepareUnpackedTree(const std::string& folder);
+
+// Removes folder with everything under it; a symbolic link is removed itself, never what it
+// points at. Returns true when folder itself is gone.
+bool RemoveTree(const std::string& folder);

@@ -1,0 +1,175 @@
+#include "platform/FileSystem.hpp"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/limits.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <memory>
+
+#include "platform/File.hpp"
+
+namespace platform {
+
+namespace {
+
+EntryType TypeOfMode(mode_t mode) {
+    if (S_ISREG(mode)) {
+        return EntryType::File;
+    }
+    if (S_ISDIR(mode)) {
+        return EntryType::Folder;
+    }
+    if (S_ISLNK(mode)) {
+        return EntryType::SymbolicLink;
+    }
+    return EntryType::Other;
+}
+
+struct FolderCloser {
+    void operator()(DIR* folder) const { ::closedir(folder); }
+};
+using FolderHandle = std::unique_ptr<DIR, FolderCloser>;
+
+bool IsDotName(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+EntryType TypeOfEntry(int folderDescriptor, const dirent& entry) {
+    struct stat status {};
+    if (::fstatat(folderDescriptor, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        return EntryType::Missing;
+    }
+    return TypeOfMode(status.st_mode);
+}
+
+bool CopyContent(File& source, File& target) {
+    std::array<char, 1 << 16> buffer{};
+    for (;;) {
+        std::optional<std::size_t> got = source.Read(buffer.data(), buffer.size());
+        if (!got) {
+            return false;
+        }
+        if (*got == 0) {
+            return true;
+        }
+        if (target.Write(buffer.data(), *got) != *got) {
+            return false;
+        }
+    }
+}
+
+}  // namespace
+
+EntryType TypeOf(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        return EntryType::Missing;
+    }
+    return TypeOfMode(status.st_mode);
+}
+
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) {
+    FolderHandle handle(::opendir(folder.c_str()));
+    if (!handle) {
+        return std::nullopt;
+    }
+    std::vector<FolderEntry> entries;
+    while (const dirent* entry = ::readdir(handle.get())) {
+        if (!IsDotName(entry->d_name)) {
+            entries.push_back({entry->d_name, TypeOfEntry(::dirfd(handle.get()), *entry)});
+        }
+    }
+    return entries;
+}
+
+bool CreateFolder(const std::string& folder) {
+    return ::mkdir(folder.c_str(), 0777) == 0;
+}
+
+bool RemoveFolder(const std::string& folder) {
+    return ::rmdir(folder.c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+bool LinkNoReplace(const std::string& existing, const std::string& newName) {
+    return ::link(existing.c_str(), newName.c_str()) == 0;
+}
+
+bool CopyNoReplace(const std::string& from, const std::string& to) {
+    std::optional<File> source = File::OpenForReading(from);
+    if (!source) {
+        return false;
+    }
+    const int descriptor = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        return false;
+    }
+    ::close(descriptor);
+    std::optional<File> target = File::OpenForReadWrite(to);
+    if (target && CopyContent(*source, *target)) {
+        return true;
+    }
+    ::unlink(to.c_str());
+    return false;
+}
+
+bool MoveNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return false;
+    }
+    // The file system cannot rename without replacing: a link cannot replace either.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        return false;
+    }
+    return ::unlink(from.c_str()) == 0;
+}
+
+bool MoveReplacing(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool MakeOwnerWritable(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || S_ISLNK(status.st_mode)) {
+        return false;
+    }
+    mode_t wanted = status.st_mode | S_IRUSR | S_IWUSR;
+    if (S_ISDIR(status.st_mode)) {
+        wanted |= S_IXUSR;
+    }
+    return (wanted == status.st_mode) || ::chmod(path.c_str(), wanted & 07777) == 0;
+}
+
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty() || path.starts_with('/')) {
+        return path;
+    }
+    return CurrentDirectory() + "/" + path;
+}
+
+std::string CurrentDirectory() {
+    std::unique_ptr<char, decltype(&::free)> path(::getcwd(nullptr, 0), &::free);
+    return path ? std::string(path.get()) : std::string();
+}
+
+std::string ExecutablePath() {
+    std::array<char, PATH_MAX> buffer{};
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) {
+        return {};
+    }
+    return std::string(buffer.data(), static_cast<std::size_t>(length));
+}
+
+}  // namespace platform

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// What a name stands for, as the name itself says (symbolic links are never followed).
+enum class EntryType { Missing, File, Folder, SymbolicLink, Other };
+
+// One entry of a folder; never "." or "..".
+struct FolderEntry {
+    std::string name;
+    EntryType type = EntryType::Other;
+};
+
+// The type of the name path itself (lstat); Missing when it cannot be asked for.
+EntryType TypeOf(const std::string& path);
+
+// The entries of folder in the order the system yields them; nullopt when it cannot be read.
+std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder);
+
+// Creates the folder; false when the name exists already or it cannot be made.
+bool CreateFolder(const std::string& folder);
+// Removes an empty folder; false when it is not empty or cannot be removed.
+bool RemoveFolder(const std::string& folder);
+// Removes a file or a symbolic link itself; false when that fails.
+bool RemoveFile(const std::string& path);
+
+// Gives the file at existing the second name newName; false when newName exists already or the
+// file system cannot link (errno tells which).
+bool LinkNoReplace(const std::string& existing, const std::string& newName);
+// Copies the file at from to a new file to; false when to exists already or the copy fails
+// (a partial copy is removed).
+bool CopyNoReplace(const std::string& from, const std::string& to);
+// Moves from to the name to; false when to exists already or the move fails.
+bool MoveNoReplace(const std::string& from, const std::string& to);
+// Moves the file from to the name to, replacing a file of that name; false when that fails.
+bool MoveReplacing(const std::string& from, const std::string& to);
+
+// Lets the owner read, write and (for a folder) enter path; false when that fails.
+bool MakeOwnerWritable(const std::string& path);
+
+// path itself when it begins with "/" (or is empty), else path under the current directory.
+std::string AbsolutePath(const std::string& path);
+// The process's current directory; empty when it cannot be told.
+std::string CurrentDirectory();
+// The full path of the running executable; empty when it cannot be told.
+std::string ExecutablePath();
+
+}  // namespace platform
