@@ -48,16 +48,6 @@ bool CanOpenForReading(const QString& path) {
     return file.open(QIODevice::ReadOnly);
 }
 
-// The job derives its archive, folder and output names by cutting at the last "."; a file name
-// without a stem before such a "." would make them leave the book's folder or name the folder
-// that holds the book, so such a book is not handed to the job.
-bool HasNameAndExtension(const std::string& path) {
-    const auto nameStart =
-        path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1;
-    const auto dot = path.find_last_of('.');
-    return dot != std::string::npos && dot > nameStart;
-}
-
 }  // namespace
 
 CConverterDlg::CConverterDlg(CUserPrompts& prompts, std::chrono::milliseconds bookPause)
@@ -363,12 +353,9 @@ void CConverterDlg::ConvertOneBook(std::stop_token stop, int row, const std::str
     if (!archiver) {
         return;
     }
-    int converted = 0;
-    if (HasNameAndExtension(book)) {
-        std::string output;
-        Converter.ReplaceExtension(output, book, kOutputTail);
-        converted = Converter.ConvertBook(*archiver, book, output, stop);
-    }
+    std::string output;
+    Converter.ReplaceExtension(output, book, kOutputTail);
+    const int converted = Converter.ConvertBook(*archiver, book, output, stop);
     if (!stop.stop_requested()) {
         setStatus(converted != 0 ? kStatusDone : kStatusNotDone);
     }
