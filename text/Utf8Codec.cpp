@@ -1,5 +1,9 @@
 #include "text/Utf8Codec.hpp"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 #include "text/ScriptConversion.hpp"
 
 namespace text {
@@ -64,6 +68,27 @@ char32_t CodePointOf(const unsigned char* bytes, std::size_t length) {
     }
 }
 
+// The number of non-zero ASCII bytes at the start of bytes[0..limit), at least 1 when the
+// first is one. Markup is mostly ASCII, so whole words of it are taken at once.
+std::size_t AsciiRunLength(const unsigned char* bytes, std::size_t limit) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    constexpr std::uint64_t kLowBits = 0x0101010101010101u;
+    std::size_t run = 0;
+    while (limit - run >= 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes + run, 8);
+        const bool hasZeroByte = ((word - kLowBits) & ~word & kHighBits) != 0;
+        if ((word & kHighBits) != 0 || hasZeroByte) {
+            break;
+        }
+        run += 8;
+    }
+    while (run < limit && bytes[run] != 0 && bytes[run] < 0x80) {
+        ++run;
+    }
+    return run;
+}
+
 // The number of bytes u takes in UTF-8, given the unit after it (for surrogate pairs).
 std::size_t EncodedLength(char16_t unit, char16_t next) {
     if (unit < 0x80 || IsEscapedByte(unit)) {
@@ -110,8 +135,20 @@ DecodeResult DecodeUtf8(char16_t* units, std::size_t maxUnits, const unsigned ch
     while (n < maxUnits && i < length && bytes[i] != 0) {
         const unsigned char lead = bytes[i];
         if (lead < 0x80) {
-            units[n++] = lead;
-            ++i;
+            const std::size_t run = AsciiRunLength(bytes + i, std::min(length - i, maxUnits - n));
+            for (std::size_t k = 0; k < run; ++k) {
+                units[n + k] = bytes[i + k];
+            }
+            n += run;
+            i += run;
+            continue;
+        }
+        if (lead >= 0xE1 && lead <= 0xEC && length - i >= 3 && IsContinuation(bytes[i + 1]) &&
+            IsContinuation(bytes[i + 2])) {
+            // U+1000..U+CFFF, the ideographs among them: every continuation byte is valid here.
+            units[n++] = static_cast<char16_t>(
+                ((lead & 0x0F) << 12) | ((bytes[i + 1] & 0x3F) << 6) | (bytes[i + 2] & 0x3F));
+            i += 3;
             continue;
         }
         const std::size_t sequence = WellFormedLength(bytes + i, length - i);
@@ -142,6 +179,17 @@ EncodeResult EncodeUtf8(unsigned char* bytes, std::size_t capacity, const char16
     std::size_t j = 0;
     std::size_t k = 0;
     while (units[k] != 0) {
+        if (units[k] < 0x80) {
+            // Markup is mostly ASCII: copy such runs without the general case below.
+            const std::size_t end = std::min(room, j + 64);
+            while (j < end && units[k] != 0 && units[k] < 0x80) {
+                bytes[j++] = static_cast<unsigned char>(units[k++]);
+            }
+            if (j == room && units[k] != 0 && units[k] < 0x80) {
+                break;
+            }
+            continue;
+        }
         const char16_t next = units[k + 1];
         const std::size_t length = EncodedLength(units[k], next);
         if (room - j < length) {

@@ -275,7 +275,7 @@ INSTANTIATE_TEST_SUITE_P(
         WellFormednessCase{"OverlongAccepted", "\xC0\x80", 1},
         WellFormednessCase{"EncodedSurrogateAccepted", "\xED\xA0\x80", 1},
         WellFormednessCase{"FiveByteLeadAccepted", "\xF8\x88\x80\x80\x80", 1},
-        WellFormednessCase{"LeadFFExpectsSevenBytes", "\xFF" + Repeat("\x80", 7), 1},
+        WellFormednessCase{"LeadFFExpectsSevenBytes", "\xFF\x80\x80\x80\x80\x80\x80\x80", 1},
         WellFormednessCase{"ThreeHundredSequencesAreAllTested", Repeat("中", 300) + "\x80", 0},
         WellFormednessCase{"AcceptsAtTheThreeHundredFirstSequence", Repeat("中", 301) + "\x80", 1},
         WellFormednessCase{"EarlyAcceptSkipsACutEnd", Repeat("é", 301) + "\xE4", 1}),
