@@ -1,6 +1,8 @@
 #include "text/ScriptConversion.hpp"
 
 #include <limits>
+#include <memory>
+#include <optional>
 #include <string_view>
 
 #include "platform/File.hpp"
@@ -39,14 +41,40 @@ bool WriteBack(platform::File& file, const unsigned char* output, std::size_t ou
     return newSize >= oldSize || file.Truncate(newSize);
 }
 
-// Converts the size bytes (followed by a zero byte) and writes the result back: the
-// converted part, then the part from the first zero byte on, which is not text.
-int ConvertAndWrite(platform::File& file, const unsigned char* bytes, std::size_t size,
+// Encodes the n mapped units for writing back. The decoded bytes are no longer needed, so the
+// text goes back into their place when it fits, which it does unless characters got longer;
+// the byte at bytesRead is zero, so the encoder's final zero there harms nothing, and what
+// follows it stays. Otherwise a buffer of three bytes per byte of the file is taken.
+// Returns the encoded bytes (text itself or the new buffer) and their length, or nullopt
+// when the buffer cannot be allocated.
+struct Encoded {
+    const unsigned char* bytes = nullptr;
+    std::size_t length = 0;
+    std::size_t units = 0;
+};
+
+std::optional<Encoded> EncodeMapped(unsigned char* text, std::size_t bytesRead, std::size_t size,
+                                    const char16_t* mapped, std::size_t n,
+                                    std::unique_ptr<unsigned char[]>& output) {
+    text::EncodeResult result = text::EncodeUtf8(text, bytesRead + 1, mapped);
+    if (result.units == n) {
+        return Encoded{text, result.bytes, result.units};
+    }
+    output = text::TryAllocate<unsigned char>(3 * size + 1);
+    if (!output) {
+        return std::nullopt;
+    }
+    result = text::EncodeUtf8(output.get(), 3 * size + 1, mapped);
+    return Encoded{output.get(), result.bytes, result.units};
+}
+
+// Converts the size bytes (followed by a zero byte) and writes the result back: the converted
+// part, then the part from the first zero byte on, which is not text.
+int ConvertAndWrite(platform::File& file, unsigned char* bytes, std::size_t size,
                     const text::ScriptMapping& mapping) {
     auto source = size <= kLargestFile ? text::TryAllocate<char16_t>(size + 1) : nullptr;
     auto mapped = source ? text::TryAllocate<char16_t>(size + 1) : nullptr;
-    auto output = mapped ? text::TryAllocate<unsigned char>(3 * size + 1) : nullptr;
-    if (!output) {
+    if (!mapped) {
         PrintDiagnostic("Terminal failure: Unable to allocate buffer.\n");
         return 0;
     }
@@ -58,13 +86,19 @@ int ConvertAndWrite(platform::File& file, const unsigned char* bytes, std::size_
         return 0;
     }
     mapped[n] = 0;
-    const text::EncodeResult encoded = text::EncodeUtf8(output.get(), 3 * size + 1, mapped.get());
-    if (encoded.units != n) {
+    std::unique_ptr<unsigned char[]> output;
+    const std::optional<Encoded> encoded =
+        EncodeMapped(bytes, decoded.bytesRead, size, mapped.get(), n, output);
+    if (!encoded) {
+        PrintDiagnostic("Terminal failure: Unable to allocate buffer.\n");
+        return 0;
+    }
+    if (encoded->units != n) {
         // Only a zero unit from the mapping ends the encoding early; writing would lose text.
         PrintDiagnostic("LCMapString failed with Error# = %d", text::kErrorInvalidData);
         return 0;
     }
-    if (!WriteBack(file, output.get(), encoded.bytes, bytes + decoded.bytesRead,
+    if (!WriteBack(file, encoded->bytes, encoded->length, bytes + decoded.bytesRead,
                    size - decoded.bytesRead, size)) {
         PrintDiagnostic("Terminal failure: Unable to write to file.\n");
         return 0;

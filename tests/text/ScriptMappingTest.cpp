@@ -8,6 +8,13 @@
 #include "tests/support/TempFolder.hpp"
 #include "text/ScriptMapping.hpp"
 
+// OpenCC leaks a few bytes of what it has read when it rejects a damaged dictionary. The leak is
+// the library's, and only the damaged-dictionary test reaches it; the leak check stays on for
+// everything else.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:opencc::MarisaDict::NewFromFile\n";
+}
+
 namespace {
 
 using text::CharacterTableMapping;
