@@ -67,6 +67,16 @@ TEST_F(BookJobTest, ConvertsABookGivenByARelativePathWithBlanksInItsName) {
     EXPECT_EQ(Beside(), (Names{"a novel.epub", "a novel_corvela.epub"}));
 }
 
+TEST_F(BookJobTest, ConvertsContentButNeverNames) {
+    const std::string chapter = "OEBPS/第二章 旧的回忆";
+    const std::string book =
+        MakeBook("novel.epub", With(SampleBookEntries(), {chapter, "<p>旧的回忆</p>\n"}));
+    ASSERT_EQ(Convert(book), 1);
+    auto files = ReadArchive(books + "/novel_corvela.epub");
+    ASSERT_EQ(files.count(chapter), 1u);
+    EXPECT_EQ(files[chapter], "<p>舊的回憶</p>\n");
+}
+
 TEST_F(BookJobTest, ABookNamedZipIsItsOwnArchive) {
     const std::string book = MakeBook("novel.zip", SampleBookEntries());
     const std::string original = ReadFileBytes(book);
