@@ -15,8 +15,9 @@ namespace {
 
 using text::PrintDiagnostic;
 
-// The decoded, mapped and encoded buffers take 2 + 2 + 3 bytes per byte of the file.
-constexpr std::size_t kLargestFile = (std::numeric_limits<std::size_t>::max() - 8) / 8;
+// The file text, the units and, when the text grows, the encoded text take 1 + 2 + 3 bytes per
+// byte of the file; larger sizes would overflow the buffer sizes.
+constexpr std::size_t kLargestFile = (std::numeric_limits<std::size_t>::max() - 8) / 6;
 
 // The marker test: "utf-8" or "UTF-8" anywhere before the first zero byte.
 bool MentionsUtf8(const unsigned char* text, std::size_t size) {
@@ -41,18 +42,17 @@ bool WriteBack(platform::File& file, const unsigned char* output, std::size_t ou
     return newSize >= oldSize || file.Truncate(newSize);
 }
 
-// Encodes the n mapped units for writing back. The decoded bytes are no longer needed, so the
-// text goes back into their place when it fits, which it does unless characters got longer;
-// the byte at bytesRead is zero, so the encoder's final zero there harms nothing, and what
-// follows it stays. Otherwise a buffer of three bytes per byte of the file is taken.
-// Returns the encoded bytes (text itself or the new buffer) and their length, or nullopt
-// when the buffer cannot be allocated.
+// The re-encoded text: where it lies, its length and the units it holds.
 struct Encoded {
     const unsigned char* bytes = nullptr;
     std::size_t length = 0;
     std::size_t units = 0;
 };
 
+// Encodes the n mapped units for writing back. The decoded bytes are no longer needed, so the
+// text goes into their place when it fits, as it does unless characters got longer; the byte at
+// bytesRead is zero, so the encoder's final zero there harms nothing, and what follows it stays.
+// Otherwise output gets three bytes per byte of the file. Nullopt when that allocation fails.
 std::optional<Encoded> EncodeMapped(unsigned char* text, std::size_t bytesRead, std::size_t size,
                                     const char16_t* mapped, std::size_t n,
                                     std::unique_ptr<unsigned char[]>& output) {
@@ -72,23 +72,23 @@ std::optional<Encoded> EncodeMapped(unsigned char* text, std::size_t bytesRead, 
 // part, then the part from the first zero byte on, which is not text.
 int ConvertAndWrite(platform::File& file, unsigned char* bytes, std::size_t size,
                     const text::ScriptMapping& mapping) {
-    auto source = size <= kLargestFile ? text::TryAllocate<char16_t>(size + 1) : nullptr;
-    auto mapped = source ? text::TryAllocate<char16_t>(size + 1) : nullptr;
-    if (!mapped) {
+    // The units are mapped in place: one buffer serves as the decoded and the mapped text.
+    auto units = size <= kLargestFile ? text::TryAllocate<char16_t>(size + 1) : nullptr;
+    if (!units) {
         PrintDiagnostic("Terminal failure: Unable to allocate buffer.\n");
         return 0;
     }
-    const text::DecodeResult decoded = text::DecodeUtf8(source.get(), size, bytes, size);
+    const text::DecodeResult decoded = text::DecodeUtf8(units.get(), size, bytes, size);
     const std::size_t n = decoded.units;
     int errorNumber = 0;
-    if (mapping.Map({source.get(), n}, {mapped.get(), n}, errorNumber) == 0) {
+    if (mapping.Map({units.get(), n}, {units.get(), n}, errorNumber) == 0) {
         PrintDiagnostic("LCMapString failed with Error# = %d", errorNumber);
         return 0;
     }
-    mapped[n] = 0;
+    units[n] = 0;
     std::unique_ptr<unsigned char[]> output;
     const std::optional<Encoded> encoded =
-        EncodeMapped(bytes, decoded.bytesRead, size, mapped.get(), n, output);
+        EncodeMapped(bytes, decoded.bytesRead, size, units.get(), n, output);
     if (!encoded) {
         PrintDiagnostic("Terminal failure: Unable to allocate buffer.\n");
         return 0;

@@ -20,15 +20,16 @@ class ScriptMapping {
   public:
     virtual ~ScriptMapping() = default;
 
-    // Writes the mapped form of every source unit to the same position of destination. Returns
-    // 1, or 0 with errorNumber set when the text is refused: kErrorInvalidParameter for an
-    // empty source or a destination shorter than it, otherwise the variant's own reason.
+    // Writes the mapped form of every source unit to the same position of destination, which
+    // may be the source itself (mapping in place). Returns 1, or 0 with errorNumber set when
+    // the text is refused: kErrorInvalidParameter for an empty source or a destination shorter
+    // than it, otherwise the variant's own reason.
     int Map(std::span<const char16_t> source, std::span<char16_t> destination,
             int& errorNumber) const;
 
   private:
-    // Maps a non-empty source into a destination of at least its length; returns 1, or 0
-    // with errorNumber set.
+    // Maps a non-empty source into a destination of at least its length, possibly the same
+    // units; returns 1, or 0 with errorNumber set.
     virtual int MapUnits(std::span<const char16_t> source, std::span<char16_t> destination,
                          int& errorNumber) const = 0;
 };

@@ -74,15 +74,14 @@ void BM_DecodeMapEncodeChinese(benchmark::State& state) {
     static const std::string content = bench_text::ChineseXhtml(kFileSize);
     const auto* bytes = reinterpret_cast<const unsigned char*>(content.data());
     const text::ScriptMapping& mapping = text::SimplifiedToTraditional();
-    std::vector<char16_t> source(content.size() + 1);
-    std::vector<char16_t> mapped(content.size() + 1);
+    std::vector<char16_t> units(content.size() + 1);
     std::vector<unsigned char> output(3 * content.size() + 1);
     for (auto _ : state) {
-        const auto decoded = text::DecodeUtf8(source.data(), content.size(), bytes, content.size());
+        const auto decoded = text::DecodeUtf8(units.data(), content.size(), bytes, content.size());
         int errorNumber = 0;
-        mapping.Map({source.data(), decoded.units}, {mapped.data(), decoded.units}, errorNumber);
-        mapped[decoded.units] = 0;
-        benchmark::DoNotOptimize(text::EncodeUtf8(output.data(), output.size(), mapped.data()));
+        mapping.Map({units.data(), decoded.units}, {units.data(), decoded.units}, errorNumber);
+        units[decoded.units] = 0;
+        benchmark::DoNotOptimize(text::EncodeUtf8(output.data(), output.size(), units.data()));
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(content.size()));
 }

@@ -43,6 +43,13 @@ TEST(SimplifiedToTraditional, MapsEachCharacterToItsFirstTraditionalForm) {
     EXPECT_EQ(MapText(mapping, u"<p class=\"a\">x</p>"), u"<p class=\"a\">x</p>");
 }
 
+TEST(SimplifiedToTraditional, MapsInPlace) {
+    std::u16string units = u"头发简体";
+    int errorNumber = 0;
+    ASSERT_EQ(text::SimplifiedToTraditional().Map(units, units, errorNumber), 1);
+    EXPECT_EQ(units, u"頭發簡體");
+}
+
 TEST(SimplifiedToTraditional, RefusesAnEmptyTextAndAShortDestination) {
     const ScriptMapping& mapping = text::SimplifiedToTraditional();
     EXPECT_EQ(RefusalNumber(mapping, u"", 4), text::kErrorInvalidParameter);
