@@ -10,21 +10,26 @@ namespace platform {
 
 namespace {
 
+// The watcher's own wake-up call when the watch ends.
+constexpr int kWakeSignal = SIGUSR1;
+
 sigset_t WatchedSignals() {
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGHUP);
+    sigaddset(&signals, kWakeSignal);
     return signals;
 }
 
 void Watch(std::stop_token end, std::stop_source stop) {
     const sigset_t signals = WatchedSignals();
-    // A short time-out lets the watcher notice its own end.
-    const timespec pause{0, 100'000'000};
+    // The time-out is a safety net only: the end sends the wake-up signal.
+    const timespec pause{1, 0};
     while (!end.stop_requested()) {
-        if (::sigtimedwait(&signals, nullptr, &pause) > 0) {
+        const int received = ::sigtimedwait(&signals, nullptr, &pause);
+        if (received > 0 && received != kWakeSignal) {
             stop.request_stop();
         }
     }
@@ -40,6 +45,7 @@ InterruptWatch::InterruptWatch(std::stop_source stop) {
 
 InterruptWatch::~InterruptWatch() {
     watcher_.request_stop();
+    ::pthread_kill(watcher_.native_handle(), kWakeSignal);
     watcher_.join();
     const sigset_t signals = WatchedSignals();
     ::pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);

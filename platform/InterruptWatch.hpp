@@ -7,7 +7,8 @@ namespace platform {
 
 // While it lives, SIGINT, SIGTERM and SIGHUP no longer end the process: they request a stop on
 // the given source instead, so a running job can leave the book as it was. Construct it before
-// any other thread starts (the signals are blocked in the threads started later).
+// any other thread starts (the signals, and SIGUSR1 that it uses itself, are blocked in the
+// threads started later).
 class InterruptWatch {
   public:
     explicit InterruptWatch(std::stop_source stop);

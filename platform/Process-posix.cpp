@@ -1,8 +1,10 @@
 #include "platform/Process.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,7 +26,8 @@ namespace platform {
 
 namespace {
 
-constexpr std::chrono::milliseconds kLongestPollPause{20};
+// How long a wait sleeps at most before it looks at the stop request again.
+constexpr std::chrono::milliseconds kLongestPollPause{50};
 constexpr std::chrono::seconds kTerminationGrace{2};
 
 struct ProgramAndArguments {
@@ -181,9 +184,39 @@ Poll PollChild(pid_t child, int& status) {
     }
 }
 
-// Waits until the child ends or the deadline passes; Running when it is still there.
+// A descriptor that becomes readable when the child ends, so the wait wakes at once; -1 where
+// the kernel has none (the wait then polls with short sleeps).
+class ChildDescriptor {
+  public:
+    explicit ChildDescriptor(pid_t child)
+        : descriptor_(static_cast<int>(::syscall(SYS_pidfd_open, child, 0))) {}
+    ChildDescriptor(const ChildDescriptor&) = delete;
+    ChildDescriptor& operator=(const ChildDescriptor&) = delete;
+    ~ChildDescriptor() {
+        if (descriptor_ >= 0) {
+            ::close(descriptor_);
+        }
+    }
+
+    // Sleeps until the child ends or pause has passed.
+    void Sleep(std::chrono::milliseconds pause) const {
+        if (descriptor_ < 0) {
+            std::this_thread::sleep_for(pause);
+            return;
+        }
+        pollfd ended{descriptor_, POLLIN, 0};
+        ::poll(&ended, 1, static_cast<int>(pause.count()));
+    }
+
+  private:
+    int descriptor_;
+};
+
+// Waits until the child ends, the deadline passes or a stop is requested; Running when the
+// child is still there.
 Poll WaitUntil(pid_t child, int& status, std::chrono::steady_clock::time_point deadline,
                const std::stop_token& stop) {
+    const ChildDescriptor descriptor(child);
     std::chrono::milliseconds pause{1};
     for (;;) {
         const Poll state = PollChild(child, status);
@@ -191,7 +224,7 @@ Poll WaitUntil(pid_t child, int& status, std::chrono::steady_clock::time_point d
             stop.stop_requested()) {
             return state;
         }
-        std::this_thread::sleep_for(pause);
+        descriptor.Sleep(pause);
         pause = std::min(pause * 2, kLongestPollPause);
     }
 }
