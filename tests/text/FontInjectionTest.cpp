@@ -105,8 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
         InjectionCase{"NoClosingBrace", "@font-face{src:url(a.ttf);", "@font-face{src:url(a.ttf);"},
         InjectionCase{"FirstRuleWithoutSrc", "@font-face{font-family:a;}\n@font-face{src:b;}",
                       "@font-face{font-family:a;}\n@font-face{src:b;}"},
-        InjectionCase{"SrcWithoutSemicolon", "@font-face{font-family:a;src:url(a)}",
-                      "@font-face{font-family:a;src:url(a)}"},
+        InjectionCase{"SrcWithoutSemicolon", "@font-face{font-family:a;src:url(a)}\np{x:y;}",
+                      "@font-face{font-family:a;src:url(a)}\np{x:y;}"},
         InjectionCase{"SpaceBeforeColon", "@font-face{src :url(a);}", "@font-face{src :url(a);}"}),
     [](const auto& info) { return std::string(info.param.name); });
 
