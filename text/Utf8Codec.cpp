@@ -89,7 +89,7 @@ std::size_t AsciiRunLength(const unsigned char* bytes, std::size_t limit) {
     return run;
 }
 
-// The number of bytes u takes in UTF-8, given the unit after it (for surrogate pairs).
+// The number of bytes unit takes in UTF-8, given the unit after it (for surrogate pairs).
 std::size_t EncodedLength(char16_t unit, char16_t next) {
     if (unit < 0x80 || IsEscapedByte(unit)) {
         return 1;
