@@ -25,6 +25,7 @@ constexpr const char* kUnzipFailed = "调用 unzip 失败";
 constexpr const char* kZipFailed = "调用 zip 失败";
 constexpr const char* kPathHoldsQuote = "路径含有引号，无法处理";
 constexpr const char* kNoExtension = "文件没有扩展名，无法处理";
+constexpr const char* kOutputIsBook = "输出文件与原书相同，无法处理";
 
 bool HoldsQuote(const std::string& path) {
     return path.find('"') != std::string::npos;
@@ -154,6 +155,10 @@ const char* RefusalOf(const std::string& archiverPath, const std::string& bookPa
     }
     if (!HasExtension(bookPath)) {
         return kNoExtension;
+    }
+    // The output replaces what bears its name: never the book itself.
+    if (outputPath == bookPath || platform::SameFile(outputPath, bookPath)) {
+        return kOutputIsBook;
     }
     return nullptr;
 }

@@ -139,6 +139,13 @@ bool MoveReplacing(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 bool MakeOwnerWritable(const std::string& path) {
     struct stat status {};
     if (::lstat(path.c_str(), &status) != 0 || S_ISLNK(status.st_mode)) {

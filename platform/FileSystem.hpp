@@ -39,6 +39,9 @@ bool MoveNoReplace(const std::string& from, const std::string& to);
 // Moves the file from to the name to, replacing a file of that name; false when that fails.
 bool MoveReplacing(const std::string& from, const std::string& to);
 
+// True when a and b name the same existing file (links followed); false otherwise.
+bool SameFile(const std::string& a, const std::string& b);
+
 // Lets the owner read, write and (for a folder) enter path; false when that fails.
 bool MakeOwnerWritable(const std::string& path);
 

@@ -203,6 +203,17 @@ INSTANTIATE_TEST_SUITE_P(
                                 "文件没有扩展名，无法处理"}),
     [](const auto& info) { return info.param.name; });
 
+TEST_F(BookJobTest, AnOutputPathThatNamesTheBookIsRefused) {
+    const std::string book = MakeBook("novel.epub", SampleBookEntries());
+    const std::string original = ReadFileBytes(book);
+    ASSERT_EQ(::link(book.c_str(), (books + "/second.epub").c_str()), 0);
+    EXPECT_EQ(converter.ConvertBook("", book, book), 0);
+    EXPECT_EQ(converter.ConvertBook("", book, books + "/second.epub"), 0);
+    EXPECT_EQ(converter.messages, std::vector<std::string>(2, "输出文件与原书相同，无法处理"));
+    EXPECT_EQ(ReadFileBytes(book), original);
+    EXPECT_EQ(Beside(), (Names{"novel.epub", "second.epub"}));
+}
+
 TEST_F(BookJobTest, AMissingUnzipOrZipIsReportedAndLeavesNothing) {
     const std::string book = MakeBook("novel.epub", SampleBookEntries());
     TempFolder noTools;

@@ -84,6 +84,17 @@ TEST_F(FileSystemTest, RemovesALinkItselfAndOnlyEmptyFolders) {
     EXPECT_TRUE(platform::RemoveFolder(folder / "dir"));
 }
 
+TEST_F(FileSystemTest, TellsTheSameFileUnderTwoNames) {
+    WriteFileBytes(folder / "a", "x");
+    WriteFileBytes(folder / "b", "x");
+    ASSERT_TRUE(platform::LinkNoReplace(folder / "a", folder / "hard"));
+    ASSERT_EQ(::symlink((folder / "a").c_str(), (folder / "soft").c_str()), 0);
+    EXPECT_TRUE(platform::SameFile(folder / "a", folder / "hard"));
+    EXPECT_TRUE(platform::SameFile(folder / "a", folder / "soft"));
+    EXPECT_FALSE(platform::SameFile(folder / "a", folder / "b"));
+    EXPECT_FALSE(platform::SameFile(folder / "a", folder / "missing"));
+}
+
 TEST_F(FileSystemTest, MakesFilesAndFoldersOwnerWritable) {
     WriteFileBytes(folder / "ro", "x");
     ASSERT_EQ(::chmod((folder / "ro").c_str(), 0444), 0);
