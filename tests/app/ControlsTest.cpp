@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialog>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -18,7 +17,6 @@
 
 #include "RecordingPrompts.hpp"
 #include "app/ConverterDlg.hpp"
-#include "app/DesktopPrompts.hpp"
 
 namespace {
 
@@ -84,7 +82,6 @@ class ControlsTest : public QObject {
     void systemMenuEndsWithTheAboutItem_data();
     void systemMenuEndsWithTheAboutItem();
     void aboutItemOfTheMenuOpensTheAboutBox();
-    void fileDialogsCarryTheirTitlesAndFilters();
 
   private:
     template <class T>
@@ -380,16 +377,6 @@ void ControlsTest::aboutItemOfTheMenuOpensTheAboutBox() {
     QApplication::sendEvent(Dialog.get(), &click);
     user.stop();
     QCOMPARE(opened, QString("IDD_ABOUTBOX"));
-}
-
-void ControlsTest::fileDialogsCarryTheirTitlesAndFilters() {
-    const auto books = CDesktopPrompts::CreateBookDialog(Dialog.get());
-    QCOMPARE(books->windowTitle(), QString("Select epub files: "));
-    QCOMPARE(books->nameFilters(), QStringList({"epub File (*.epub)", "All File (*.*)"}));
-    QCOMPARE(books->fileMode(), QFileDialog::ExistingFiles);
-    const auto archiver = CDesktopPrompts::CreateArchiverDialog(Dialog.get());
-    QCOMPARE(archiver->nameFilters(), QStringList({"WinRAR File (Winrar.exe)"}));
-    QCOMPARE(archiver->fileMode(), QFileDialog::ExistingFile);
 }
 
 QTEST_MAIN(ControlsTest)

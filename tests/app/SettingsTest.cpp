@@ -31,8 +31,6 @@ class SettingsTest : public QObject {
     void startUpReadsTheFileOfTheCurrentDirectory();
     void startUpWithoutAFileLeavesTheBoxEmpty_data();
     void startUpWithoutAFileLeavesTheBoxEmpty();
-    void textSurvivesTheRoundTrip_data();
-    void textSurvivesTheRoundTrip();
 
   private:
     void Open();
@@ -171,21 +169,6 @@ void SettingsTest::startUpWithoutAFileLeavesTheBoxEmpty() {
     Open();
     QVERIFY(PathBox().text().isEmpty());
     QVERIFY(Prompts.Messages.isEmpty());
-}
-
-void SettingsTest::textSurvivesTheRoundTrip_data() {
-    QTest::addColumn<QString>("text");
-    QTest::newRow("empty") << "";
-    QTest::newRow("ascii") << "/usr/bin/rar";
-    QTest::newRow("chinese") << "/书/繁體/WinRAR.exe";
-    QTest::newRow("beyond the BMP") << "/\U0001F4D6/rar";
-}
-
-void SettingsTest::textSurvivesTheRoundTrip() {
-    QFETCH(QString, text);
-    const QByteArray bytes = EncodeSettingsText(text);
-    QCOMPARE(bytes.size(), text.size() * 2);
-    QCOMPARE(DecodeSettingsText(bytes), text);
 }
 
 QTEST_MAIN(SettingsTest)
