@@ -31,6 +31,7 @@ class BookListTest : public QObject {
     void addingKeepsAHandTypedArchiverPath();
     void droppedFilesAndFoldersGoToTheBottom();
     void dropsOfOtherThanLocalFilesAddNothing();
+    void dropsOnAnyControlReachTheWindow();
     void clearEmptiesTheListForTheNextBatch();
 
   private:
@@ -184,6 +185,15 @@ void BookListTest::dropsOfOtherThanLocalFilesAddNothing() {
     QApplication::sendEvent(Dialog.get(), &enter);
     QVERIFY(!enter.isAccepted());
     QCOMPARE(List().rowCount(), 0);
+}
+
+void BookListTest::dropsOnAnyControlReachTheWindow() {
+    // A drop goes to the innermost widget under the cursor that takes drops: none but the
+    // window may take them, or files dropped on the list or the path box would be lost.
+    for (const QWidget* control : Dialog->findChildren<QWidget*>()) {
+        QVERIFY2(!control->acceptDrops(), qPrintable(control->objectName()));
+    }
+    QVERIFY(Dialog->acceptDrops());
 }
 
 void BookListTest::clearEmptiesTheListForTheNextBatch() {
