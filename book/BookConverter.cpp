@@ -1,6 +1,9 @@
 #include "book/BookConverter.hpp"
 
 #include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "book/ArchiverCommands.hpp"
 #include "book/FreshNames.hpp"
