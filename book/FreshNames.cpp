@@ -40,7 +40,8 @@ std::string FreshCandidate(const std::string& wanted, int n, bool beforeExtensio
     if (n == 0) {
         return wanted;
     }
-    const std::string suffix = "~" + std::to_string(n);
+    std::string suffix = "~";
+    suffix += std::to_string(n);
     const std::size_t nameStart =
         wanted.rfind('/') == std::string::npos ? 0 : wanted.rfind('/') + 1;
     const std::size_t dot = wanted.rfind('.');
