@@ -2,6 +2,9 @@
 
 #include <cstring>
 #include <limits>
+#include <utility>
+
+#include "text/Diagnostics.hpp"
 
 namespace text {
 
@@ -16,6 +19,31 @@ std::optional<std::size_t> FileSize(const platform::File& file) {
 bool ReadExactly(platform::File& file, unsigned char* bytes, std::size_t size) {
     const std::optional<std::size_t> got = file.Read(bytes, size);
     return got && *got == size;
+}
+
+std::optional<WholeFile> OpenAndReadWhole(const std::string& path) {
+    std::optional<platform::File> file = platform::File::OpenForReadWrite(path);
+    if (!file) {
+        PrintDiagnostic("Terminal failure: unable to open file \"%s\" .\n", path.c_str());
+        return std::nullopt;
+    }
+    const std::optional<std::size_t> size = FileSize(*file);
+    if (!size) {
+        PrintDiagnostic("Terminal failure: Unable to read from file.\n");
+        return std::nullopt;
+    }
+    PrintDiagnostic("hFile size: %10lld\n", static_cast<long long>(*size));
+    auto bytes = TryAllocate<unsigned char>(*size + 1);
+    if (!bytes) {
+        PrintDiagnostic("Failed to allocate on heap.\n");
+        return std::nullopt;
+    }
+    if (!ReadExactly(*file, bytes.get(), *size)) {
+        PrintDiagnostic("Terminal failure: Unable to read from file.\n");
+        return std::nullopt;
+    }
+    bytes[*size] = 0;
+    return WholeFile{std::move(*file), std::move(bytes), *size};
 }
 
 std::string_view TextBeforeZero(const unsigned char* bytes, std::size_t size) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/File.hpp"
@@ -29,6 +30,17 @@ std::optional<std::size_t> FileSize(const platform::File& file);
 // Reads exactly size bytes from the current position into bytes; false on an error or a short
 // read (the file changed under us), so the caller never uses bytes it did not read.
 bool ReadExactly(platform::File& file, unsigned char* bytes, std::size_t size);
+
+// A file opened for reading and writing with all of its size bytes, followed by a zero byte.
+struct WholeFile {
+    platform::File file;
+    std::unique_ptr<unsigned char[]> bytes;
+    std::size_t size = 0;
+};
+
+// Opens the file at path and reads it whole, printing its "hFile size" line; nullopt, having
+// printed the diagnostic line, when it cannot be opened, sized, held or read in full.
+std::optional<WholeFile> OpenAndReadWhole(const std::string& path);
 
 // The bytes of bytes[0..size) before the first zero byte, all of them when there is none.
 std::string_view TextBeforeZero(const unsigned char* bytes, std::size_t size);

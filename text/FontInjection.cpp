@@ -70,30 +70,14 @@ bool WritePieces(platform::File& file, const Pieces& pieces) {
 }  // namespace
 
 int InjectFontStylesheet(const std::string& path) {
-    std::optional<platform::File> file = platform::File::OpenForReadWrite(path);
-    if (!file) {
-        PrintDiagnostic("Terminal failure: unable to open file \"%s\" .\n", path.c_str());
+    std::optional<text::WholeFile> whole = text::OpenAndReadWhole(path);
+    if (!whole) {
         return 0;
     }
-    const std::optional<std::size_t> size = text::FileSize(*file);
-    if (!size) {
-        PrintDiagnostic("Terminal failure: Unable to read from file.\n");
-        return 0;
-    }
-    PrintDiagnostic("hFile size: %10lld\n", static_cast<long long>(*size));
-    auto bytes = text::TryAllocate<unsigned char>(*size + 1);
-    if (!bytes) {
-        PrintDiagnostic("Failed to allocate on heap.\n");
-        return 0;
-    }
-    if (!text::ReadExactly(*file, bytes.get(), *size)) {
-        PrintDiagnostic("Terminal failure: Unable to read from file.\n");
-        return 0;
-    }
-    bytes[*size] = 0;
-    const std::string_view whole(reinterpret_cast<const char*>(bytes.get()), *size);
-    const Pieces pieces = PlanRewrite(text::TextBeforeZero(bytes.get(), *size), whole);
-    if (!pieces.empty() && !WritePieces(*file, pieces)) {
+    const unsigned char* bytes = whole->bytes.get();
+    const std::string_view content(reinterpret_cast<const char*>(bytes), whole->size);
+    const Pieces pieces = PlanRewrite(text::TextBeforeZero(bytes, whole->size), content);
+    if (!pieces.empty() && !WritePieces(whole->file, pieces)) {
         PrintDiagnostic("Terminal failure: Unable to write to file.\n");
         return 0;
     }

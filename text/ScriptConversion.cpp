@@ -113,29 +113,12 @@ int ConvertTextFile(const std::string& path) {
 }
 
 int ConvertTextFile(const std::string& path, const text::ScriptMapping& mapping) {
-    std::optional<platform::File> file = platform::File::OpenForReadWrite(path);
-    if (!file) {
-        PrintDiagnostic("Terminal failure: unable to open file \"%s\" .\n", path.c_str());
+    std::optional<text::WholeFile> whole = text::OpenAndReadWhole(path);
+    if (!whole) {
         return 0;
     }
-    const std::optional<std::size_t> size = text::FileSize(*file);
-    if (!size) {
-        PrintDiagnostic("Terminal failure: Unable to read from file.\n");
+    if (!IsTakenForUtf8Text(whole->bytes.get(), whole->size)) {
         return 0;
     }
-    PrintDiagnostic("hFile size: %10lld\n", static_cast<long long>(*size));
-    auto bytes = text::TryAllocate<unsigned char>(*size + 1);
-    if (!bytes) {
-        PrintDiagnostic("Failed to allocate on heap.\n");
-        return 0;
-    }
-    if (!text::ReadExactly(*file, bytes.get(), *size)) {
-        PrintDiagnostic("Terminal failure: Unable to read from file.\n");
-        return 0;
-    }
-    bytes[*size] = 0;
-    if (!IsTakenForUtf8Text(bytes.get(), *size)) {
-        return 0;
-    }
-    return ConvertAndWrite(*file, bytes.get(), *size, mapping);
+    return ConvertAndWrite(whole->file, whole->bytes.get(), whole->size, mapping);
 }
