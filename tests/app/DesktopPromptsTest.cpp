@@ -6,6 +6,7 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,6 +17,7 @@ class DesktopPromptsTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void initTestCase();
     void errorBoxBlocksNoWindowAndTellsWhenClosed_data();
     void errorBoxBlocksNoWindowAndTellsWhenClosed();
     void archiverFilterMatchesWhateverTheLetterCase();
@@ -23,6 +25,11 @@ class DesktopPromptsTest : public QObject {
   private:
     static QList<QMessageBox*> OpenBoxes();
 };
+
+void DesktopPromptsTest::initTestCase() {
+    // The file dialog keeps its history in the user's settings; keep the tests' out of them.
+    QStandardPaths::setTestModeEnabled(true);
+}
 
 QList<QMessageBox*> DesktopPromptsTest::OpenBoxes() {
     QList<QMessageBox*> boxes;
