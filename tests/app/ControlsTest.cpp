@@ -20,10 +20,10 @@
 
 namespace {
 
-// Runs action; a modal dialog or popup that it opens is handed to inspect and then closed.
+// Runs action; a modal dialog or popup that it opens is handed to examine and then closed.
 // Returns whether one opened.
 bool WhileModalOpen(const std::function<void()>& action,
-                    const std::function<void(QWidget&)>& inspect) {
+                    const std::function<void(QWidget&)>& examine) {
     bool opened = false;
     QTimer timer;
     timer.setInterval(0);
@@ -37,7 +37,7 @@ bool WhileModalOpen(const std::function<void()>& action,
         }
         timer.stop();
         opened = true;
-        inspect(*shown);
+        examine(*shown);
         if (shown->isVisible()) {
             shown->close();
         }
