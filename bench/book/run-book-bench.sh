@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the book benchmark optimised in BUILD (default build-bench in the repository) and
-# prints the time of each step of the job on a large book, the whole job through corvela-cli, and unzip +
-# zip alone on the same book, with the job's overhead over unzip + zip.
+# prints the time of each step of the job on a large book, the whole job through corvela-cli,
+# and unzip + zip alone on the same book, with the job's overhead over unzip + zip.
 set -eu
 here=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$here/build-bench}
