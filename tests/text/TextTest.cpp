@@ -123,14 +123,13 @@ TEST(IsUtf8Text, KeepsTheLenientTestWithItsEarlyAccept) {
     EXPECT_EQ(IsUtf8(Encode(std::u16string(301, u'é')) + "\xE4"), 1);
 }
 
-using Routine = std::function<int(const std::string&)>;
-
 struct RestoreLimit {
     void operator()(const rlimit* saved) const { ::setrlimit(RLIMIT_FSIZE, saved); }
 };
 
 // Runs routine on a fresh file holding bytes and returns its result, what it printed and
 // the file afterwards. Writes (the captured output too) fail past limit bytes, even for root.
+using Routine = std::function<int(const std::string&)>;
 using Outcome = std::tuple<int, std::string, std::string>;
 Outcome RunOnFile(const std::string& bytes, const Routine& routine, rlim_t limit = RLIM_INFINITY) {
     const testing_support::TempFolder folder;
@@ -257,8 +256,10 @@ TEST(InjectFontStylesheet, WritesTheTemplatesAsEachCaseSays) {
     }
     // Without one, a usable "body" (first, at the start or after whitespace) gets the family.
     EXPECT_EQ(inject("body{margin:0}"), kRule + "body{" + kLine + "margin:0}");
-    EXPECT_EQ(inject("p{}\t\r\n\x0B\x0C body {x}"),
-              kRule + "p{}\t\r\n\x0B\x0C body {" + kLine + "x}");
+    for (const char* space : {" ", "\t", "\n", "\x0B", "\x0C", "\r"}) {
+        EXPECT_EQ(inject("p{}" + (space + std::string("body {x}"))),
+                  kRule + "p{}" + space + "body {" + kLine + "x}");
+    }
     EXPECT_EQ(inject("h1{}\nbodytext{y}"), kRule + "h1{}\nbodytext{" + kLine + "y}");
     EXPECT_EQ(inject(std::string("body{a}\0z", 9)),
               kRule + "body{" + kLine + std::string("a}\0z", 4));
