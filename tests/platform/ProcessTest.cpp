@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
 #include <thread>
 
 #include "platform/FileSystem.hpp"
-#include "tests/support/TempFolder.hpp"
-#include "tests/support/TestProcesses.hpp"
+#include "tests/support/BookFiles.hpp"
 
 namespace {
 
@@ -17,176 +15,119 @@ using platform::RunTool;
 using platform::ToolOutcome;
 using platform::ToolResult;
 using testing_support::ReadFileBytes;
-using testing_support::ScopedEnvironmentVariable;
 using testing_support::TempFolder;
 using testing_support::WriteFileBytes;
 using testing_support::WriteScript;
 
-// Records its working directory and arguments, one a line in brackets, beside itself.
+// Records its working directory, its arguments in brackets and its standard input beside itself.
 constexpr const char* kRecorder =
-    "{ pwd; for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done; } > \"$0.args\"\n"
-    "cat > \"$0.stdin\"\n"
-    "exit 7\n";
+    "{ pwd; for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done; cat; } > \"$0.args\"\nexit 7\n";
 
 class RunToolTest : public testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(platform::CreateFolder(folder / "my tools"));
-        ASSERT_TRUE(platform::CreateFolder(folder / "work"));
+        std::filesystem::create_directories(folder / "my tools");
+        std::filesystem::create_directories(work + "/dir");
         WriteScript(recorder, kRecorder);
     }
-
-    std::string Recorded() const { return ReadFileBytes(recorder + ".args"); }
+    std::string Recorded(const std::string& tool) const { return ReadFileBytes(tool + ".args"); }
 
     TempFolder folder;
     const std::string recorder = folder / "my tools/record";
     const std::string work = folder / "work";
 };
 
-TEST_F(RunToolTest, PassesQuotedArgumentsWithoutAShellAndReportsTheExitStatus) {
-    const ToolResult result = RunTool("\"" + recorder + "\" x \"a b\" $HOME ';' \"|\" `id`", work);
+TEST_F(RunToolTest, SplitsWithoutAShellAndExpandsWildcardsInTheToolsFolderAlone) {
+    for (const char* name : {"b", ".hidden", "-h", "a.css"}) {
+        WriteFileBytes(work + "/" + name, "x");
+    }
+    // Our standard input holds an answer that the tool must never get.
+    int answer[2];
+    ASSERT_EQ(::pipe(answer), 0);
+    ASSERT_EQ(::write(answer[1], "y\n", 2), 2);
+    ::close(answer[1]);
+    const int ourInput = ::dup(0);
+    ::dup2(answer[0], 0);
+    const std::string before = platform::CurrentDirectory();
+    const ToolResult result =
+        RunTool("\"" + recorder + "\" \"a b\"  $HOME ';' \"|\" * \"*\" *.css n?ne \"/b/n\"/", work);
+    ::dup2(ourInput, 0);
+    ::close(ourInput);
+    ::close(answer[0]);
     EXPECT_EQ(result.outcome, ToolOutcome::Completed);
     EXPECT_EQ(result.exitStatus, 7);
     EXPECT_FALSE(result.stopped);
-    EXPECT_EQ(Recorded(), work + "\n[x]\n[a b]\n[$HOME]\n[';']\n[|]\n[`id`]\n");
-    EXPECT_EQ(ReadFileBytes(recorder + ".stdin"), "");
-}
-
-TEST_F(RunToolTest, ResolvesAnUnquotedProgramPathWithBlanks) {
-    const ToolResult result = RunTool(recorder + " x \"/b/n.zip\" \"/b/n\"/", work);
-    EXPECT_EQ(result.outcome, ToolOutcome::Completed);
-    EXPECT_EQ(Recorded(), work + "\n[x]\n[/b/n.zip]\n[/b/n/]\n");
-}
-
-TEST_F(RunToolTest, TakesTheShortestHeadThatNamesAFile) {
-    // "my" exists as a program too: the platform takes the first token that names a file.
-    WriteScript(folder / "my", kRecorder);
-    RunTool(folder / "my tools/record arg", work);
-    EXPECT_EQ(ReadFileBytes(folder / "my.args"), work + "\n[tools/record]\n[arg]\n");
-}
-
-TEST_F(RunToolTest, FindsABareNameOnPath) {
-    ScopedEnvironmentVariable path("PATH", folder / "my tools");
-    const ToolResult result = RunTool("record -o \"x\"", work);
-    EXPECT_EQ(result.outcome, ToolOutcome::Completed);
-    EXPECT_EQ(Recorded(), work + "\n[-o]\n[x]\n");
-}
-
-TEST_F(RunToolTest, KeepsOurOwnCurrentDirectory) {
-    const std::string before = platform::CurrentDirectory();
-    RunTool("\"" + recorder + "\"", work);
     EXPECT_EQ(platform::CurrentDirectory(), before);
+    EXPECT_EQ(Recorded(recorder), work +
+                                      "\n[a b]\n[$HOME]\n[';']\n[|]\n[./-h]\n[.hidden]\n[a.css]\n"
+                                      "[b]\n[dir]\n[*]\n[a.css]\n[n?ne]\n[/b/n/]\n");
     RunTool("\"" + recorder + "\"", "");
-    EXPECT_EQ(Recorded(), before + "\n");
+    EXPECT_EQ(Recorded(recorder), before + "\n");
 }
 
-TEST_F(RunToolTest, ExpandsUnquotedWildcardsInTheToolsWorkingDirectory) {
-    for (const char* name : {"b", ".hidden", "-h", "a.css", "a.txt"}) {
-        WriteFileBytes(work + "/" + name, "x");
-    }
-    ASSERT_TRUE(platform::CreateFolder(work + "/dir"));
-    RunTool("\"" + recorder + "\" * \"*\" *.css n?ne", work);
-    EXPECT_EQ(Recorded(), work +
-                              "\n[./-h]\n[.hidden]\n[a.css]\n[a.txt]\n[b]\n[dir]\n"
-                              "[*]\n[a.css]\n[n?ne]\n");
+TEST_F(RunToolTest, FindsAnUnquotedPathWithBlanksAndABareNameOnPath) {
+    RunTool(recorder + " x \"/b/n.zip\"", work);
+    EXPECT_EQ(Recorded(recorder), work + "\n[x]\n[/b/n.zip]\n");
+    // With "my" a program too, the first blank-separated head that names a file wins.
+    WriteScript(folder / "my", kRecorder);
+    RunTool(recorder + " arg", work);
+    EXPECT_EQ(Recorded(folder / "my"), work + "\n[tools/record]\n[arg]\n");
+    testing_support::ScopedPath path(folder / "my tools");
+    EXPECT_EQ(RunTool("record -o", work).exitStatus, 7);
+    EXPECT_EQ(Recorded(recorder), work + "\n[-o]\n");
 }
 
-struct NotStartedCase {
-    std::string name;
-    std::string commandLine;
-    std::string workingDirectory;
-};
-
-class RunToolNotStartedTest : public testing::TestWithParam<NotStartedCase> {};
-
-TEST_P(RunToolNotStartedTest, ReportsNotStarted) {
-    TempFolder folder;
+TEST_F(RunToolTest, ReportsWhatCannotBeStarted) {
     WriteFileBytes(folder / "plain", "not a program");
-    ScopedEnvironmentVariable path("PATH", folder.path());
-    std::string line = GetParam().commandLine;
-    for (std::size_t at; (at = line.find("{T}")) != std::string::npos;) {
-        line.replace(at, 3, folder.path());
+    testing_support::ScopedPath path(folder.path());
+    for (const auto& [line, directory] :
+         std::vector<std::pair<std::string, std::string>>{{"", ""},
+                                                          {"   ", ""},
+                                                          {"zip -r x", ""},
+                                                          {folder / "nothing x", ""},
+                                                          {folder.path() + " x", ""},
+                                                          {folder / "plain", ""},
+                                                          {"/bin/true", folder / "missing"}}) {
+        EXPECT_EQ(RunTool(line, directory).outcome, ToolOutcome::NotStarted) << line;
     }
-    const ToolResult result =
-        RunTool(line, GetParam().workingDirectory.empty() ? "" : folder / "missing");
-    EXPECT_EQ(result.outcome, ToolOutcome::NotStarted);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Commands, RunToolNotStartedTest,
-    testing::Values(NotStartedCase{"Empty", "", ""}, NotStartedCase{"Blank", "   ", ""},
-                    NotStartedCase{"MissingOnPath", "zip -r x", ""},
-                    NotStartedCase{"MissingPath", "{T}/nothing x", ""},
-                    NotStartedCase{"Folder", "{T} x", ""},
-                    NotStartedCase{"NotExecutable", "{T}/plain", ""},
-                    NotStartedCase{"MissingWorkingDirectory", "/bin/true", "missing"}),
-    [](const auto& info) { return info.param.name; });
 
 // True while the process exists and is not a zombie.
 bool IsRunning(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string line;
-    if (!std::getline(stat, line)) {
-        return false;
-    }
-    const std::size_t close = line.rfind(')');
-    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
+    return std::getline(stat, line) && line.substr(line.rfind(')') + 2, 1) != "Z";
 }
 
-// Waits for path to be written by a tool; the deadline only guards against a hang.
+// The process id that a tool wrote to path; the deadline only guards against a hang.
 pid_t WaitForPid(const std::string& path) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::ifstream in(path);
-        pid_t pid = 0;
-        if (in >> pid) {
-            return pid;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    pid_t pid = 0;
+    for (int i = 0; i < 2000 && !(std::ifstream(path) >> pid); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return 0;
+    return pid;
 }
 
-struct StopCase {
-    std::string name;
-    std::string script;
-};
-
-class RunToolStopTest : public testing::TestWithParam<StopCase> {};
-
-TEST_P(RunToolStopTest, AStopRequestEndsTheToolAndItsHelpers) {
+TEST(RunToolStopTest, AStopEndsAToolThatIgnoresItAndItsHelpers) {
     TempFolder folder;
     const std::string tool = folder / "tool";
-    WriteScript(tool, GetParam().script);
+    WriteScript(tool,
+                "trap '' TERM\nsleep 60 & echo $! > \"$0.helper\"\necho $$ > \"$0.pid\"\n"
+                "while :; do sleep 1; done\n");
     std::stop_source stop;
     ToolResult result;
-    std::jthread runner(
-        [&] { result = RunTool("\"" + tool + "\"", folder.path(), stop.get_token()); });
+    std::jthread runner([&] { result = RunTool(tool, folder.path(), stop.get_token()); });
     const pid_t helper = WaitForPid(tool + ".helper");
     const pid_t pid = WaitForPid(tool + ".pid");
-    ASSERT_NE(pid, 0);
-    ASSERT_NE(helper, 0);
     stop.request_stop();
     runner.join();
     EXPECT_EQ(result.outcome, ToolOutcome::Completed);
     EXPECT_TRUE(result.stopped);
     EXPECT_FALSE(IsRunning(pid));
-    // The helper was signalled with the tool's group; give init a moment to reap it.
-    for (int i = 0; i < 200 && IsRunning(helper); ++i) {
+    for (int i = 0; i < 200 && IsRunning(helper); ++i) {  // init reaps it in a moment
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_FALSE(IsRunning(helper));
 }
-
-INSTANTIATE_TEST_SUITE_P(Tools, RunToolStopTest,
-                         testing::Values(StopCase{"Waiting",
-                                                  "sleep 60 & echo $! > \"$0.helper\"\n"
-                                                  "echo $$ > \"$0.pid\"\nwait\n"},
-                                         StopCase{"IgnoringTerm",
-                                                  "trap '' TERM\n"
-                                                  "sleep 60 & echo $! > \"$0.helper\"\n"
-                                                  "echo $$ > \"$0.pid\"\n"
-                                                  "while :; do sleep 1; done\n"}),
-                         [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -1,86 +1,143 @@
 #pragma once
 
-#include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdint>
 #include <map>
 #include <set>
-#include <string>
 #include <vector>
 
 #include "tests/support/TempFolder.hpp"
-#include "tests/support/TestProcesses.hpp"
-#include "tests/support/ZipWriter.hpp"
 
 namespace testing_support {
 
-// Bytes that are not UTF-8 (as in images and fonts), so the conversion must leave them alone.
-inline std::string BinaryBytes(char seed) {
-    std::string bytes = "\x89PNG\r\n\x1a\n";
-    for (int i = 0; i < 512; ++i) {
-        bytes += static_cast<char>(0x80 + ((i * 7 + seed) % 0x80));
-    }
-    return bytes;
-}
+// An entry of a test's ZIP archive; mode gives folders, read-only files and symbolic links
+// (whose bytes are the target).
+struct ZipEntrySpec {
+    std::string name;
+    std::string bytes;
+    std::uint32_t mode = S_IFREG | 0644;
+};
 
-// A small EPUB 3 book in Simplified script: a chapter, a stylesheet with a body rule, an image
-// and a font. The chapter holds "简体书", which becomes "簡體書".
-inline std::vector<ZipEntrySpec> SampleBookEntries() {
-    return {
-        {"mimetype", "application/epub+zip"},
-        {"META-INF/container.xml",
-         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-         "<container version=\"1.0\" "
-         "xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\">\n"
-         "<rootfiles><rootfile full-path=\"OEBPS/content.opf\" "
-         "media-type=\"application/oebps-package+xml\"/></rootfiles>\n</container>\n"},
-        {"OEBPS/content.opf",
-         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-         "<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\" "
-         "unique-identifier=\"id\" xml:lang=\"zh-CN\">\n"
-         "<metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
-         "<dc:identifier id=\"id\">urn:uuid:0b0c4d5e-1f2a-4b3c-8d9e-0a1b2c3d4e5f</dc:identifier>\n"
-         "<dc:title>简体书</dc:title><dc:language>zh-CN</dc:language>\n"
-         "<meta property=\"dcterms:modified\">2024-01-01T00:00:00Z</meta>\n</metadata>\n"
-         "<manifest>\n"
-         "<item id=\"nav\" href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" "
-         "properties=\"nav\"/>\n"
-         "<item id=\"c1\" href=\"chapter.xhtml\" media-type=\"application/xhtml+xml\"/>\n"
-         "<item id=\"css\" href=\"style.css\" media-type=\"text/css\"/>\n"
-         "<item id=\"img\" href=\"images/cover.png\" media-type=\"image/png\"/>\n"
-         "<item id=\"font\" href=\"fonts/book.ttf\" media-type=\"font/ttf\"/>\n"
-         "</manifest>\n<spine><itemref idref=\"c1\"/></spine>\n</package>\n"},
-        {"OEBPS/nav.xhtml",
-         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-         "<html xmlns=\"http://www.w3.org/1999/xhtml\" "
-         "xmlns:epub=\"http://www.idpf.org/2007/ops\"><head><title>目录</title></head>\n"
-         "<body><nav epub:type=\"toc\"><ol><li><a href=\"chapter.xhtml\">简体书</a></li>"
-         "</ol></nav></body></html>\n"},
-        {"OEBPS/chapter.xhtml",
-         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-         "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>简体书</title>"
-         "<link rel=\"stylesheet\" type=\"text/css\" href=\"style.css\"/></head>\n"
-         "<body><p>这是一本简体书。</p><img src=\"images/cover.png\" alt=\"图\"/></body>"
-         "</html>\n"},
-        {"OEBPS/style.css", "body { margin: 0; }\n"},
-        {"OEBPS/images/cover.png", BinaryBytes(1)},
-        {"OEBPS/fonts/book.ttf", BinaryBytes(2)},
-    };
-}
-
-// The files under root (symbolic links too, by their target) by path relative to root.
-inline std::map<std::string, std::string> ReadTree(const std::string& root) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        const std::string relative = std::filesystem::relative(entry.path(), root).string();
-        if (entry.is_symlink()) {
-            files[relative] = "-> " + std::filesystem::read_symlink(entry.path()).string();
-        } else if (entry.is_regular_file()) {
-            files[relative] = ReadFileBytes(entry.path().string());
+inline std::uint32_t Crc32(const std::string& bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
         }
     }
-    return files;
+    return ~crc;
 }
 
-// The names in folder.
+// Appends each value as a little-endian field of its width in bytes.
+inline void Put(std::string& out, std::initializer_list<std::pair<std::uint64_t, int>> fields) {
+    for (const auto& [value, width] : fields) {
+        for (int i = 0; i < width; ++i) {
+            out += static_cast<char>((value >> (8 * i)) & 0xFF);
+        }
+    }
+}
+
+// Writes a ZIP archive of stored entries, in the order given.
+inline void WriteZip(const std::string& path, const std::vector<ZipEntrySpec>& entries) {
+    std::string archive;
+    std::string central;
+    for (const ZipEntrySpec& e : entries) {
+        // Both headers: version 1.0, UTF-8 name, stored, dated 1980-01-01, CRC, sizes, name.
+        std::string shared;
+        Put(shared, {{10, 2},
+                     {0x0800, 2},
+                     {0, 4},
+                     {0x21, 2},
+                     {Crc32(e.bytes), 4},
+                     {e.bytes.size(), 4},
+                     {e.bytes.size(), 4},
+                     {e.name.size(), 2},
+                     {0, 2}});
+        Put(central, {{0x02014b50, 4}, {(3u << 8) | 30u, 2}});  // made on Unix: modes count
+        Put(central += shared, {{0, 6}, {e.mode << 16, 4}, {archive.size(), 4}});
+        Put(archive, {{0x04034b50, 4}});
+        central += e.name;
+        archive += shared + e.name + e.bytes;
+    }
+    const std::size_t centralSize = central.size();
+    const std::size_t centralOffset = archive.size();
+    Put(archive += central, {{0x06054b50, 4}, {0, 4}, {entries.size(), 2}, {entries.size(), 2}});
+    Put(archive, {{centralSize, 4}, {centralOffset, 4}, {0, 2}});
+    WriteFileBytes(path, archive);
+}
+
+// True when the archive's bytes begin with a stored entry named "mimetype", as EPUB requires.
+inline bool StartsWithStoredMimetype(const std::string& archive) {
+    return archive.starts_with("PK\3\4") && archive.substr(8, 2) == std::string(2, '\0') &&
+           archive.substr(26, 2) == std::string("\x08\0", 2) && archive.substr(30, 8) == "mimetype";
+}
+
+// Bytes that are not UTF-8 (as in images and fonts), so the conversion must leave them alone.
+inline std::string BinaryBytes(char seed) {
+    return "\x89PNG\r\n\x1a\n" + std::string(512, static_cast<char>(0x80 + seed));
+}
+
+// A small book in Simplified script: "这是一本简体书" becomes "這是一本簡體書".
+inline std::vector<ZipEntrySpec> SampleBookEntries() {
+    return {{"mimetype", "application/epub+zip"},
+            {"META-INF/container.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><container/>\n"},
+            {"OEBPS/chapter.xhtml", "<p>这是一本简体书。</p>\n"},
+            {"OEBPS/style.css", "body { margin: 0; }\n"},
+            {"OEBPS/images/cover.png", BinaryBytes(1)},
+            {"OEBPS/fonts/book.ttf", BinaryBytes(2)}};
+}
+
+// The text in single quotes for /bin/sh.
+inline std::string ShellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+struct CommandOutput {
+    int exitStatus;
+    std::string standardOutput;
+};
+
+// Runs command with /bin/sh and returns its exit status and standard output.
+inline CommandOutput RunShellCommand(const std::string& command) {
+    CommandOutput result{-1, ""};
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::array<char, 4096> buffer{};
+    for (std::size_t got; (got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
+        result.standardOutput.append(buffer.data(), got);
+    }
+    const int status = ::pclose(pipe);
+    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+// Writes a /bin/sh script with body to path, executable.
+inline void WriteScript(const std::string& path, const std::string& body) {
+    WriteFileBytes(path, "#!/bin/sh\n" + body);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+}
+
+// Sets PATH for the life of the object.
+class ScopedPath {
+  public:
+    explicit ScopedPath(const std::string& value) : old_(std::getenv("PATH")) {
+        ::setenv("PATH", value.c_str(), 1);
+    }
+    ScopedPath(const ScopedPath&) = delete;
+    ScopedPath& operator=(const ScopedPath&) = delete;
+    ~ScopedPath() { ::setenv("PATH", old_.c_str(), 1); }
+
+  private:
+    std::string old_;
+};
+
 inline std::set<std::string> NamesIn(const std::string& folder) {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -89,37 +146,26 @@ inline std::set<std::string> NamesIn(const std::string& folder) {
     return names;
 }
 
-// The files of the archive, unpacked with the real unzip.
+// The files of the archive (symbolic links by their target), unpacked with the real unzip.
 inline std::map<std::string, std::string> ReadArchive(const std::string& archive) {
-    TempFolder unpacked;
-    const CommandOutput result = RunShellCommand("unzip -qq -o " + ShellQuoted(archive) + " -d " +
-                                                 ShellQuoted(unpacked.path()));
-    if (result.exitStatus > 1) {
-        throw std::runtime_error("cannot unpack " + archive);
+    TempFolder root;
+    RunShellCommand("unzip -qq -o " + ShellQuoted(archive) + " -d " + ShellQuoted(root.path()));
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root.path())) {
+        if (entry.is_symlink() || !entry.is_directory()) {
+            files[std::filesystem::relative(entry.path(), root.path()).string()] =
+                entry.is_symlink() ? "-> " + std::filesystem::read_symlink(entry.path()).string()
+                                   : ReadFileBytes(entry.path().string());
+        }
     }
-    return ReadTree(unpacked.path());
-}
-
-// The entry names of the archive, in their stored order.
-inline std::vector<std::string> ArchiveEntryNames(const std::string& archive) {
-    const CommandOutput listing = RunShellCommand("unzip -Z1 " + ShellQuoted(archive));
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    for (std::size_t end; (end = listing.standardOutput.find('\n', start)) != std::string::npos;
-         start = end + 1) {
-        names.push_back(listing.standardOutput.substr(start, end - start));
-    }
-    return names;
+    return files;
 }
 
 // Packs the tree at root into a book as an EPUB wants it: mimetype first and stored.
 inline void PackTree(const std::string& root, const std::string& book) {
-    const std::string command = "cd " + ShellQuoted(root) + " && LC_ALL=C.UTF-8 zip -qX0 " +
-                                ShellQuoted(book) + " mimetype && LC_ALL=C.UTF-8 zip -qXr9 " +
-                                ShellQuoted(book) + " . -x mimetype";
-    if (RunShellCommand(command).exitStatus != 0) {
-        throw std::runtime_error("cannot pack " + root);
-    }
+    const std::string zip = " LC_ALL=C.UTF-8 zip -qX";
+    RunShellCommand("cd " + ShellQuoted(root) + " &&" + zip + "0 " + ShellQuoted(book) +
+                    " mimetype &&" + zip + "r9 " + ShellQuoted(book) + " . -x mimetype");
 }
 
 }  // namespace testing_support

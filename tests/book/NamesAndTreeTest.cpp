@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "book/ArchiverCommands.hpp"
+#include "book/BookConverter.hpp"
+#include "book/FreshNames.hpp"
+#include "platform/FileSystem.hpp"
+#include "tests/support/BookFiles.hpp"
+
+namespace {
+
+using testing_support::ReadFileBytes;
+using testing_support::TempFolder;
+using testing_support::WriteFileBytes;
+
+TEST(DerivedNamesTest, FollowTheLastDotOfThePath) {
+    // book, ArchiveName, UnpackFolder, output
+    const std::vector<std::array<std::string, 4>> cases{
+        {"/b/novel.epub", "/b/novel.zip", "/b/novel", "/b/novel_corvela.epub"},
+        {"/my.b/novel.epub", "/my.b/novel.zip", "/my.b/novel", "/my.b/novel_corvela.epub"},
+        {"/b/novel.tar.epub", "/b/novel.tar.zip", "/b/novel.tar", "/b/novel.tar_corvela.epub"},
+        {"/b/novel.zip", "/b/novel.zip", "/b/novel", "/b/novel_corvela.epub"}};
+    CBookConverter converter;
+    for (const auto& [book, archiveName, folder, output] : cases) {
+        std::string derived[3] = {"", "", book};
+        converter.ReplaceExtension(derived[0], book, ".zip");
+        converter.StripExtension(derived[2]);
+        converter.ReplaceExtension(derived[1], book, "_corvela.epub");
+        EXPECT_EQ(derived[0], archiveName);
+        EXPECT_EQ(derived[1], output);
+        EXPECT_EQ(derived[2], folder);
+    }
+    std::string noDot = "/b/novel";
+    EXPECT_EQ(converter.StripExtension(noDot), 0);
+    EXPECT_EQ(noDot, "/b/novel");
+}
+
+TEST(CommandLinesTest, AreExactlyTheTemplates) {
+    std::string winRarExtract;
+    CBookConverter().BuildWinRarExtractCommand("/Program Files/WinRAR.exe", "/b/n.zip", "/b/n",
+                                               winRarExtract);
+    EXPECT_EQ(winRarExtract, "/Program Files/WinRAR.exe x \"/b/n.zip\" \"/b/n\"/");
+    EXPECT_EQ(BuildUnzipExtractCommand("/b/n.zip", "/my b/n"),
+              "unzip -o \"/b/n.zip\" -d \"/my b/n\"");
+    EXPECT_EQ(BuildWinRarPackCommand("/P F/WinRAR.exe", "/b/n_corvela.epub", "/b/n"),
+              "/P F/WinRAR.exe a -r -ep1 -afzip \"/b/n_corvela.epub\" \"/b/n/./\"");
+    EXPECT_EQ(BuildZipPackCommand("/b/n_corvela.epub"), "zip -r  \"/b/n_corvela.epub\"   *");
+    EXPECT_EQ(BuildZipMimetypeCommand("/b/n_corvela.epub"),
+              "zip -X0 \"/b/n_corvela.epub\" mimetype");
+    EXPECT_STREQ(kZipExcludeMimetype, " -x mimetype");
+}
+
+TEST(FreshNamesTest, SkipWhatExistsAndNumberBeforeTheExtension) {
+    EXPECT_EQ(FreshCandidate("/b/novel.zip", 0, true), "/b/novel.zip");
+    EXPECT_EQ(FreshCandidate("/my.b/novel", 1, true), "/my.b/novel~1");
+    EXPECT_EQ(FreshCandidate("/b/.zip", 1, true), "/b/.zip~1");
+    TempFolder folder;
+    WriteFileBytes(folder / "book.epub", "book");
+    WriteFileBytes(folder / "book.zip", "someone else's");
+    ASSERT_TRUE(platform::CreateFolder(folder / "book"));
+    ASSERT_TRUE(platform::CreateFolder(folder / "book~1.zip"));
+    EXPECT_EQ(LinkUnderFreshName(folder / "book.epub", folder / "book.zip"), folder / "book~2.zip");
+    EXPECT_EQ(ReadFileBytes(folder / "book~2.zip"), "book");
+    EXPECT_EQ(ReadFileBytes(folder / "book.zip"), "someone else's");
+    EXPECT_EQ(CreateFreshFolder(folder / "book"), folder / "book~1");
+    EXPECT_EQ(CreateFreshFolder(folder / "missing/book"), std::nullopt);
+}
+
+TEST(FindStylesheetTest, TakesTheFirstFileNamedCssDepthFirstInByteOrder) {
+    // files of the tree, the one found (empty: none)
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"a.xhtml", "STYLE.CSS", "x.css/readme"}, ""},
+        {{"b.css", "a/x.css"}, "a/x.css"},  // the subfolder sorts first, so it wins
+        {{"a.css", "b/x.css"}, "a.css"},
+        {{"b/x.css", "B/y.css"}, "B/y.css"},
+        {{"x.cssz", "y.css.bak"}, "x.cssz"},
+        {{"x.css/real.css"}, "x.css/real.css"}};
+    CBookConverter converter;
+    for (const auto& [files, expected] : cases) {
+        TempFolder root;
+        for (const std::string& file : files) {
+            std::filesystem::create_directories(std::filesystem::path(root / file).parent_path());
+            WriteFileBytes(root / file, "p {}");
+        }
+        std::string found = "untouched";
+        EXPECT_EQ(converter.FindStylesheet(root.path(), found), expected.empty() ? 0 : 1);
+        EXPECT_EQ(found, expected.empty() ? "untouched" : root / expected);
+    }
+}
+
+// The walks over a tree that links to a file and a folder of the user's outside it.
+class LinkedTreeTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::create_directories(outside / "dir");
+        std::filesystem::create_directories(root + "/a/ro");
+        WriteFileBytes(outside / "dir/user.css", "简体书\n");
+        WriteFileBytes(root + "/a/deep", "简体书\n");
+        WriteFileBytes(root + "/a/ro/file", "简体书\n");
+        ASSERT_EQ(::symlink((outside / "dir/user.css").c_str(), (root + "/a.css").c_str()), 0);
+        ASSERT_EQ(::symlink((outside / "dir").c_str(), (root + "/b").c_str()), 0);
+    }
+
+    TempFolder outside;
+    TempFolder parent;
+    const std::string root = parent / "book";
+    CBookConverter converter;
+};
+
+TEST_F(LinkedTreeTest, ConvertsEveryTextFileButNeverTakesOrFollowsALink) {
+    std::string found;
+    EXPECT_EQ(converter.FindStylesheet(root, found), 0);
+    std::stop_source stopped;
+    stopped.request_stop();
+    EXPECT_EQ(converter.ConvertTree(root, stopped.get_token()), 1);
+    EXPECT_EQ(ReadFileBytes(root + "/a/deep"), "简体书\n");
+    EXPECT_EQ(converter.ConvertTree(root), 1);
+    EXPECT_EQ(ReadFileBytes(root + "/a/deep"), "簡體書\n");
+    EXPECT_EQ(ReadFileBytes(outside / "dir/user.css"), "简体书\n");
+}
+
+TEST_F(LinkedTreeTest, DeleteTreeRemovesReadOnlyFilesAndLinksThemselves) {
+    ASSERT_EQ(::chmod((root + "/a/ro/file").c_str(), 0444), 0);
+    ASSERT_EQ(::chmod((root + "/a/ro").c_str(), 0555), 0);
+    EXPECT_EQ(converter.DeleteTree(root), 1);
+    EXPECT_EQ(platform::TypeOf(root), platform::EntryType::Missing);
+    EXPECT_EQ(ReadFileBytes(outside / "dir/user.css"), "简体书\n");
+    EXPECT_EQ(converter.DeleteTree(root), 0);
+}
+
+}  // namespace

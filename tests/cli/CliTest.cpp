@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "cli/CliOptions.hpp"
+#include "tests/support/BookFiles.hpp"
+
+namespace {
+
+using testing_support::CommandOutput;
+using testing_support::ReadFileBytes;
+using testing_support::ShellQuoted;
+using Names = std::set<std::string>;
+
+TEST(ParseCliOptionsTest, ReadsArchiverBooksAndHelp) {
+    // arguments; archiver, books, help of the result (nullopt: a usage error)
+    const std::vector<std::pair<std::vector<std::string>, std::optional<CliOptions>>> cases{
+        {{"--archiver", "/my tools/rar", "a", "b"}, CliOptions{"/my tools/rar", {"a", "b"}}},
+        {{"--archiver=/x/rar", "a"}, CliOptions{"/x/rar", {"a"}}},
+        {{"a", "--archiver", "r", "b"}, CliOptions{"r", {"a", "b"}}},
+        {{"--", "--help", "-"}, CliOptions{"", {"--help", "-"}}},
+        {{"--help"}, CliOptions{"", {}, true}},
+        {{}, std::nullopt},
+        {{"--archiver"}, std::nullopt},
+        {{"--archiver", "r"}, std::nullopt},
+        {{"--bogus", "a"}, std::nullopt}};
+    for (const auto& [arguments, expected] : cases) {
+        const std::optional<CliOptions> options = ParseCliOptions(arguments);
+        ASSERT_EQ(options.has_value(), expected.has_value()) << testing::PrintToString(arguments);
+        if (options) {
+            EXPECT_EQ(std::tie(options->archiverPath, options->books, options->help),
+                      std::tie(expected->archiverPath, expected->books, expected->help));
+        }
+    }
+}
+
+class CliProgramTest : public testing::Test {
+  protected:
+    // Runs corvela-cli with arguments (quoted for the shell) in the temporary folder; its
+    // standard error lands in the file "stderr" there.
+    CommandOutput RunCli(const std::string& arguments) {
+        return testing_support::RunShellCommand("cd " + ShellQuoted(folder.path()) + " && " +
+                                                ShellQuoted(CORVELA_CLI_PATH) + " " + arguments +
+                                                " 2> stderr");
+    }
+    std::string MakeBook(const std::string& name) {
+        testing_support::WriteZip(folder / name, testing_support::SampleBookEntries());
+        return folder / name;
+    }
+
+    testing_support::TempFolder folder;
+};
+
+TEST_F(CliProgramTest, PrintsTheUsageWithTwoForAUsageErrorAndZeroForHelp) {
+    for (const std::string arguments : {"", "--bogus a.epub", "--archiver", "--help"}) {
+        const CommandOutput result = RunCli(arguments);
+        const std::string usage =
+            arguments == "--help" ? result.standardOutput : ReadFileBytes(folder / "stderr");
+        EXPECT_EQ(result.exitStatus, arguments == "--help" ? 0 : 2) << arguments;
+        EXPECT_TRUE(usage.starts_with("usage: corvela-cli [--archiver PATH] BOOK...\n"));
+        EXPECT_EQ(result.standardOutput + ReadFileBytes(folder / "stderr"), usage);
+    }
+}
+
+TEST_F(CliProgramTest, PrintsOneStatusLinePerBookAndGivesOneWhenAnyWasNotConverted) {
+    MakeBook("a.epub");
+    const std::string book = MakeBook("b c.epub");
+    CommandOutput result = RunCli("a.epub missing.epub " + ShellQuoted(book));
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.standardOutput,
+              "处理完毕\ta.epub\n未处理\tmissing.epub\n处理完毕\t" + book + "\n");
+    EXPECT_EQ(testing_support::NamesIn(folder.path()),
+              (Names{"a.epub", "a_corvela.epub", "b c.epub", "b c_corvela.epub", "stderr"}));
+    const auto files = testing_support::ReadArchive(folder / "a_corvela.epub");
+    EXPECT_EQ(files.at("OEBPS/chapter.xhtml"), "<p>這是一本簡體書。</p>\n");
+    result = RunCli("a.epub");
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardOutput, "处理完毕\ta.epub\n");
+}
+
+TEST_F(CliProgramTest, UsesTheArchiverGivenAndReportsAWrongOne) {
+    MakeBook("a.epub");
+    std::filesystem::create_directory(folder / "my tools");
+    std::filesystem::copy_file(CORVELA_WINRAR_STANDIN, folder / "my tools/WinRAR.exe");
+    CommandOutput result =
+        RunCli("--archiver " + ShellQuoted(folder / "my tools/WinRAR.exe") + " a.epub");
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardOutput, "处理完毕\ta.epub\n");
+    EXPECT_TRUE(std::filesystem::exists(folder / "my tools/WinRAR.exe.args"));
+    result = RunCli("--archiver " + ShellQuoted(folder / "my tools") + " a.epub");
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.standardOutput, "未处理\ta.epub\n");
+    EXPECT_EQ(ReadFileBytes(folder / "stderr"), "WINRAR 路径错误\n");
+}
+
+TEST_F(CliProgramTest, ATerminationSignalEndsTheBatchAndLeavesTheBookAsItWas) {
+    const std::string original = ReadFileBytes(MakeBook("a.epub"));
+    MakeBook("b.epub");
+    testing_support::WriteScript(folder / "hanging", "touch \"$0.running\"\nexec sleep 60\n");
+    // The loop only guards against a hang: it waits for the tool to say it runs.
+    const CommandOutput result = testing_support::RunShellCommand(
+        "cd " + ShellQuoted(folder.path()) + " && { " + ShellQuoted(CORVELA_CLI_PATH) +
+        " --archiver ./hanging a.epub b.epub > out 2> stderr & pid=$!; i=0; while [ ! -e "
+        "hanging.running ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done; kill -TERM "
+        "$pid; wait $pid; echo $?; }");
+    EXPECT_EQ(result.standardOutput, "1\n");
+    EXPECT_EQ(ReadFileBytes(folder / "out"), "未处理\ta.epub\n");
+    EXPECT_EQ(ReadFileBytes(folder / "a.epub"), original);
+    EXPECT_EQ(testing_support::NamesIn(folder.path()),
+              (Names{"a.epub", "b.epub", "hanging", "hanging.running", "out", "stderr"}));
+}
+
+}  // namespace
