@@ -2,16 +2,10 @@
 // the finished window open for a few seconds. Run under Xvfb and take the picture meanwhile:
 //   xvfb-run -a -s "-screen 0 1024x768x24" sh -c
 //     'app_screenshot_driver /tmp/books & sleep 7; import -window root shot.png; wait'
-#include <QApplication>
-#include <QDir>
-#include <QPushButton>
-#include <QScreen>
-#include <QTest>
-#include <QTimer>
-#include <cstdio>
+#include <QtTest>
+#include <QtWidgets>
 
-#include "RecordingPrompts.hpp"
-#include "TestBooks.hpp"
+#include "TestSupport.hpp"
 #include "app/ConverterDlg.hpp"
 
 int main(int argc, char** argv) {
@@ -20,11 +14,8 @@ int main(int argc, char** argv) {
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
     CRecordingPrompts prompts;
-    for (const auto& [name, styled] : {std::pair{"三国演义.epub", true},
-                                       {"红楼梦.epub", false},
-                                       {"西游记.epub", true},
-                                       {"水浒传.epub", true}}) {
-        prompts.BooksToChoose << test_books::MakeBook(folder, QString::fromUtf8(name), styled);
+    for (const QString title : {"三国演义", "红楼梦", "西游记", "水浒传"}) {
+        prompts.BooksToChoose << MakeBook(folder, title + ".epub", title != "红楼梦");
     }
     CConverterDlg dialog(prompts);
     dialog.move(QGuiApplication::primaryScreen()->availableGeometry().center() -
@@ -32,15 +23,9 @@ int main(int argc, char** argv) {
     dialog.show();
     QTest::mouseClick(dialog.findChild<QPushButton*>("IDC_ADD_BOOKS"), Qt::LeftButton);
     QTest::mouseClick(dialog.findChild<QPushButton*>("IDOK"), Qt::LeftButton);
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (prompts.Messages.contains("结束!")) {
-            poll.stop();
-            std::puts("finished");
-            std::fflush(stdout);
-            QTimer::singleShot(8000, &application, &QCoreApplication::quit);
-        }
-    });
-    poll.start(50);
+    if (!QTest::qWaitFor([&] { return prompts.Messages.contains("结束!"); }, 60000)) {
+        return 1;
+    }
+    QTimer::singleShot(8000, &application, &QCoreApplication::quit);
     return QApplication::exec();
 }
