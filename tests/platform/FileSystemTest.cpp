@@ -1,7 +1,6 @@
 #include "platform/FileSystem.hpp"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "tests/support/TempFolder.hpp"
 
@@ -10,24 +9,6 @@ namespace {
 using platform::EntryType;
 using testing_support::ReadFileBytes;
 using testing_support::WriteFileBytes;
-
-TEST(FileSystemTest, ListsEntriesWithTheTypesOfTheNamesThemselves) {
-    testing_support::TempFolder folder;
-    WriteFileBytes(folder / "file", "x");
-    ASSERT_TRUE(platform::CreateFolder(folder / "sub"));
-    EXPECT_FALSE(platform::CreateFolder(folder / "sub"));
-    ASSERT_EQ(::symlink((folder / "sub").c_str(), (folder / "link").c_str()), 0);
-    std::map<std::string, EntryType> types;
-    const auto entries = platform::ListFolder(folder.path());
-    for (const auto& entry : entries.value()) {
-        types[entry.name] = entry.type;
-    }
-    EXPECT_EQ(types, (std::map<std::string, EntryType>{{"file", EntryType::File},
-                                                       {"link", EntryType::SymbolicLink},
-                                                       {"sub", EntryType::Folder}}));
-    EXPECT_FALSE(platform::ListFolder(folder / "file"));
-    EXPECT_EQ(platform::TypeOf(folder / "missing"), EntryType::Missing);
-}
 
 TEST(FileSystemTest, MovesLinksAndCopiesNeverReplace) {
     testing_support::TempFolder folder;
