@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <regex>
 #include <thread>
 
 #include "book/BookConverter.hpp"
-#include "platform/FileSystem.hpp"
 #include "tests/support/BookFiles.hpp"
 
 namespace {
@@ -58,35 +56,21 @@ TEST_F(BookJobTest, ConvertsBesideWhatIsThereWithoutTouchingIt) {
     std::filesystem::create_directory(books + "/a novel");
     WriteFileBytes(books + "/a novel/notes.txt", "简体的笔记");
     WriteZip(books + "/a novel_corvela.epub", {{"stale.txt", "old"}});
-    const std::string before = platform::CurrentDirectory();
-    ASSERT_EQ(::chdir(books.c_str()), 0);
-    const int result = ConvertBook("", "a novel.epub", "a novel_corvela.epub");
-    ASSERT_EQ(::chdir(before.c_str()), 0);
-    ASSERT_EQ(result, 1);
+    ASSERT_EQ(ConvertBook("", book, books + "/a novel_corvela.epub"), 1);
     EXPECT_EQ(messages, Messages{});
     EXPECT_EQ(ReadFileBytes(book), original);
     EXPECT_EQ(ReadFileBytes(books + "/a novel.zip"), theirArchive);
     EXPECT_EQ(ReadFileBytes(books + "/a novel/notes.txt"), "简体的笔记");
     EXPECT_EQ(NamesIn(books + "/a novel"), Names{"notes.txt"});
     EXPECT_EQ(Beside(), (Names{"a novel.epub", "a novel.zip", "a novel", "a novel_corvela.epub"}));
-    const std::string output = books + "/a novel_corvela.epub";
-    EXPECT_TRUE(StartsWithStoredMimetype(ReadFileBytes(output)));
-    auto files = ReadArchive(output);
-    EXPECT_EQ(files.size(), SampleBookEntries().size() + 2);
+    EXPECT_TRUE(StartsWithStoredMimetype(ReadFileBytes(books + "/a novel_corvela.epub")));
+    auto files = ReadArchive(books + "/a novel_corvela.epub");
+    EXPECT_EQ(files.size(), SampleBookEntries().size() + 2);  // no stale.txt
     EXPECT_EQ(files["OEBPS/chapter.xhtml"], "<p>這是一本簡體書。</p>\n");
     EXPECT_EQ(files["OEBPS/旧的回忆"], "<p>舊的回憶</p>");
     EXPECT_NE(files["OEBPS/style.css"].find(kFontLocation), std::string::npos);
-    EXPECT_EQ(files["OEBPS/images/cover.png"], BinaryBytes(1));
-    EXPECT_EQ(files["OEBPS/fonts/book.ttf"], BinaryBytes(2));
-    EXPECT_EQ(files["-h"], "x");
-}
-
-TEST_F(BookJobTest, ABookNamedZipIsItsOwnArchive) {
-    const std::string book = MakeBook("novel.zip", SampleBookEntries());
-    const std::string original = ReadFileBytes(book);
-    ASSERT_EQ(Convert(book), 1);
-    EXPECT_EQ(ReadFileBytes(book), original);
-    EXPECT_EQ(Beside(), (Names{"novel.zip", "novel_corvela.epub"}));
+    EXPECT_EQ(files["OEBPS/images/cover.png"] + files["OEBPS/fonts/book.ttf"] + files["-h"],
+              BinaryBytes(1) + BinaryBytes(2) + "x");
 }
 
 TEST_F(BookJobTest, ABookGivenUpGivesZeroWithoutMessageAndLeavesNothingBeside) {
@@ -98,13 +82,6 @@ TEST_F(BookJobTest, ABookGivenUpGivesZeroWithoutMessageAndLeavesNothingBeside) {
     spoiled[spoiled.find(BinaryBytes(2)) + 100] ^= 0x01;
     const std::vector<std::pair<std::string, std::string>> cases{
         {"no stylesheet", ReadFileBytes(MakeBook("novel.epub", noStylesheet))},
-        {"folder x.css", ReadFileBytes(MakeBook(
-                             "novel.epub", With(noStylesheet, {{"x.css/", "", S_IFDIR | 0755}})))},
-        {"STYLE.CSS",
-         ReadFileBytes(MakeBook("novel.epub", With(noStylesheet, {{"STYLE.CSS", ""}})))},
-        {"linked stylesheet",
-         ReadFileBytes(MakeBook("novel.epub",
-                                With(noStylesheet, {{"a.css", "/etc/hostname", S_IFLNK | 0777}})))},
         {"not an archive", "not a zip archive"},
         {"failed unpack", spoiled},
         {"stopped", ReadFileBytes(MakeBook("novel.epub", SampleBookEntries()))}};
@@ -119,25 +96,25 @@ TEST_F(BookJobTest, ABookGivenUpGivesZeroWithoutMessageAndLeavesNothingBeside) {
         EXPECT_EQ(Beside(), Names{"novel.epub"}) << name;
     }
     EXPECT_EQ(messages, Messages{});
+    const std::string zipBook = MakeBook("novel.zip", SampleBookEntries());  // its own archive
+    ASSERT_EQ(Convert(zipBook), 1);
+    EXPECT_EQ(ReadFileBytes(zipBook), cases.back().second);
+    EXPECT_EQ(Beside(), (Names{"novel.epub", "novel.zip", "novel_corvela.epub"}));
 }
 
 TEST_F(BookJobTest, PathsTheJobCannotTakeAreRefusedWithAMessageAndNothingTouched) {
     const std::string quote = "路径含有引号，无法处理";
     const std::string noExtension = "文件没有扩展名，无法处理";
     const std::string isBook = "输出文件与原书相同，无法处理";
-    const std::string wrongArchiver = "WINRAR 路径错误";
     // folder under books, book name, archiver, output name (empty: the batch's), message
     const std::vector<std::array<std::string, 5>> cases{
         {"", "a\"b.epub", "", "", quote},
         {"/x\"y", "b.epub", "", "", quote},
         {"", "b.epub", "", "x\".epub", quote},
-        {"", "novel", "", "", noExtension},
         {"", ".epub", "", "", noExtension},
         {"/my.books", "novel", "", "", noExtension},
-        {"", "b.epub", "", "b.epub", isBook},
         {"", "b.epub", "", "second.epub", isBook},  // a second name of the book
-        {"", "b.epub", "/", "", wrongArchiver},
-        {"", "b.epub", "/missing.exe", "", wrongArchiver}};
+        {"", "b.epub", "/missing.exe", "", "WINRAR 路径错误"}};
     for (const auto& [folderName, bookName, archiver, outputName, message] : cases) {
         const std::string folder = books + folderName;
         std::filesystem::create_directories(folder);
@@ -157,32 +134,8 @@ TEST_F(BookJobTest, PathsTheJobCannotTakeAreRefusedWithAMessageAndNothingTouched
     }
 }
 
-TEST_F(BookJobTest, AMissingOrFailingUnzipOrZipGivesZeroAndKeepsTheOldOutput) {
-    const std::string book = MakeBook("novel.epub", SampleBookEntries());
-    WriteFileBytes(books + "/novel_corvela.epub", "old output");
-    for (const char* name : {"none", "unzip", "failing"}) {
-        std::filesystem::create_directory(temp / name);
-    }
-    std::filesystem::create_symlink("/usr/bin/unzip", temp / "unzip/unzip");
-    std::filesystem::create_symlink("/usr/bin/unzip", temp / "failing/unzip");
-    // A zip that writes part of its archive and then fails.
-    WriteScript(temp / "failing/zip",
-                "for a; do case \"$a\" in *.epub) echo partial > \"$a\";; esac; done\nexit 15\n");
-    for (const auto& [tools, message] : std::vector<std::pair<std::string, Messages>>{
-             {"none", {"调用 unzip 失败"}}, {"unzip", {"调用 zip 失败"}}, {"failing", {}}}) {
-        ScopedPath path(temp / tools);
-        messages.clear();
-        EXPECT_EQ(Convert(book), 0) << tools;
-        EXPECT_EQ(messages, message) << tools;
-        EXPECT_EQ(ReadFileBytes(books + "/novel_corvela.epub"), "old output") << tools;
-        EXPECT_EQ(Beside(), (Names{"novel.epub", "novel_corvela.epub"})) << tools;
-    }
-}
-
 TEST_F(BookJobTest, AHostileReadOnlyBookIsConvertedWithoutReachingOutsideItsFolder) {
     WriteFileBytes(temp / "secret.txt", "简体的秘密");
-    std::filesystem::create_directory(temp / "private");
-    WriteFileBytes(temp / "private/key", "key");
     std::vector<ZipEntrySpec> entries = SampleBookEntries();
     for (ZipEntrySpec& entry : entries) {
         entry.mode = S_IFREG | 0444;
@@ -191,18 +144,16 @@ TEST_F(BookJobTest, AHostileReadOnlyBookIsConvertedWithoutReachingOutsideItsFold
         "novel.epub", With(entries, {{"OEBPS/locked/", "", S_IFDIR | 0555},
                                      {"OEBPS/locked/more.xhtml", "<p>简体</p>", S_IFREG | 0444},
                                      {"OEBPS/leak.xhtml", temp / "secret.txt", S_IFLNK | 0777},
-                                     {"OEBPS/private", temp / "private", S_IFLNK | 0777},
+                                     {"OEBPS/private", temp.path(), S_IFLNK | 0777},
                                      {"../escape.txt", "escaped"},
                                      {"OEBPS/../../escape2.txt", "escaped"}}));
     ASSERT_EQ(Convert(book), 1);
     EXPECT_EQ(ReadFileBytes(temp / "secret.txt"), "简体的秘密");
-    EXPECT_EQ(ReadFileBytes(temp / "private/key"), "key");
-    EXPECT_EQ(NamesIn(temp.path()), (Names{"books", "private", "secret.txt"}));
+    EXPECT_EQ(NamesIn(temp.path()), (Names{"books", "secret.txt"}));
     EXPECT_EQ(Beside(), (Names{"novel.epub", "novel_corvela.epub"}));
     auto files = ReadArchive(books + "/novel_corvela.epub");
-    EXPECT_EQ(files.count("OEBPS/leak.xhtml") + files.count("OEBPS/private/key"), 0u);
+    EXPECT_EQ(files.count("OEBPS/leak.xhtml") + files.count("OEBPS/private/secret.txt"), 0u);
     EXPECT_EQ(files["OEBPS/locked/more.xhtml"], "<p>簡體</p>");
-    EXPECT_NE(files["OEBPS/style.css"].find(kFontLocation), std::string::npos);
 }
 
 // The job with the WinRAR stand-in, under a folder whose name holds a blank so that the
@@ -215,9 +166,13 @@ class WinRarJobTest : public BookJobTest {
         WriteFileBytes(books + "/novel_corvela.epub", "old output");
     }
     // An archiver that runs body, then the stand-in.
-    std::string Wrapped(const std::string& body) {
-        WriteScript(tools + "/Wrapped.exe", body + "exec \"" + archiver + "\" \"$@\"\n");
-        return tools + "/Wrapped.exe";
+    std::string Wrapped(const std::string& name, const std::string& body) {
+        WriteScript(tools + "/" + name, body + "exec \"" + archiver + "\" \"$@\"\n");
+        return tools + "/" + name;
+    }
+    void ExpectBookAsItWas(const std::string& what) {
+        EXPECT_EQ(ReadFileBytes(book), original) << what;
+        EXPECT_EQ(Beside(), (Names{"novel.epub", "novel_corvela.epub"})) << what;
     }
 
     const std::string tools = temp / "my tools";
@@ -232,33 +187,46 @@ TEST_F(WinRarJobTest, UnpacksAndPacksWithTheCommandLinesGiven) {
     EXPECT_EQ(ReadFileBytes(archiver + ".args"),
               "x\n" + books + "/novel.zip\n" + books + "/novel/\n\na\n-r\n-ep1\n-afzip\n" + books +
                   "/novel_corvela.epub.partial/novel_corvela.epub\n" + books + "/novel/./\n\n");
-    EXPECT_EQ(ReadFileBytes(book), original);
-    EXPECT_EQ(Beside(), (Names{"novel.epub", "novel_corvela.epub"}));
+    ExpectBookAsItWas("converted");
     auto files = ReadArchive(books + "/novel_corvela.epub");
     EXPECT_EQ(files["OEBPS/chapter.xhtml"], "<p>這是一本簡體書。</p>\n");
     EXPECT_EQ(files["OEBPS/images/cover.png"], BinaryBytes(1));
 }
 
-TEST_F(WinRarJobTest, AFailingArchiverGivesZeroAndLeavesNothing) {
+TEST_F(WinRarJobTest, AMissingOrFailingToolGivesZeroAndLeavesNothing) {
+    for (const char* name : {"none", "unzip", "failing"}) {
+        std::filesystem::create_directory(temp / name);
+    }
+    std::filesystem::create_symlink("/usr/bin/unzip", temp / "unzip/unzip");
+    std::filesystem::create_symlink("/usr/bin/unzip", temp / "failing/unzip");
+    // A zip that writes part of its archive and then fails.
+    WriteScript(temp / "failing/zip",
+                "for a; do case \"$a\" in *.epub) echo partial > \"$a\";; esac; done\nexit 15\n");
     WriteFileBytes(tools + "/NotAProgram.exe", "not a program");
-    const std::vector<std::pair<std::string, Messages>> cases{
-        {tools + "/NotAProgram.exe", {"调用 WinRAR 失败"}},
-        {Wrapped("[ \"$1\" = x ] && { unzip -qq \"$2\" -d \"$3\"; exit 1; }\n"), {}},
-        {Wrapped("[ \"$1\" = a ] && { echo partial > \"$5\"; exit 1; }\n"), {}}};
-    for (const auto& [failing, message] : cases) {
+    // archiver, the folder of PATH (empty: as it is), message
+    const std::vector<std::tuple<std::string, std::string, Messages>> cases{
+        {"", "none", {"调用 unzip 失败"}},
+        {"", "unzip", {"调用 zip 失败"}},
+        {"", "failing", {}},
+        {tools + "/NotAProgram.exe", "", {"调用 WinRAR 失败"}},
+        {Wrapped("x.exe", "[ \"$1\" = x ] && { unzip -qq \"$2\" -d \"$3\"; exit 1; }\n"), "", {}},
+        {Wrapped("a.exe", "[ \"$1\" = a ] && { echo partial > \"$5\"; exit 1; }\n"), "", {}}};
+    for (const auto& [failing, onPath, message] : cases) {
+        ScopedPath path(onPath.empty() ? std::getenv("PATH") : temp / onPath);
         messages.clear();
-        EXPECT_EQ(Convert(book, failing), 0) << failing;
-        EXPECT_EQ(messages, message) << failing;
+        EXPECT_EQ(Convert(book, failing), 0) << failing << onPath;
+        EXPECT_EQ(messages, message) << failing << onPath;
         EXPECT_EQ(ReadFileBytes(books + "/novel_corvela.epub"), "old output");
-        EXPECT_EQ(Beside(), (Names{"novel.epub", "novel_corvela.epub"}));
+        ExpectBookAsItWas(failing + onPath);
     }
 }
 
 TEST_F(WinRarJobTest, AStopDuringAToolRunEndsItAndLeavesTheBookAsItWas) {
     for (const std::string step : {"x", "a"}) {
         // The stand-in does its work for the step, then says so and hangs until it is ended.
-        const std::string hanging = Wrapped("[ \"$1\" = " + step + " ] && { \"" + archiver +
-                                            "\" \"$@\"; touch \"$0.running\"; exec sleep 60; }\n");
+        const std::string hanging =
+            Wrapped(step, "[ \"$1\" = " + step + " ] && { \"" + archiver +
+                              "\" \"$@\"; touch \"$0.running\"; exec sleep 60; }\n");
         std::stop_source stop;
         int result = -1;
         std::jthread job([&] { result = Convert(book, hanging, stop.get_token()); });
@@ -269,17 +237,16 @@ TEST_F(WinRarJobTest, AStopDuringAToolRunEndsItAndLeavesTheBookAsItWas) {
         job.join();
         std::filesystem::remove(hanging + ".running");
         EXPECT_EQ(result, 0) << step;
-        EXPECT_EQ(ReadFileBytes(book), original);
-        EXPECT_EQ(Beside(), (Names{"novel.epub", "novel_corvela.epub"})) << step;
+        ExpectBookAsItWas(step);
     }
     EXPECT_EQ(messages, Messages{});
 }
 
 struct CorpusCase {
     std::string name;
-    std::string source;  // under the corpus: a packed book or a tree to pack
-    int converted;       // the job's result; -1 when either is right if it ends cleanly
-    std::string simplified, traditional;  // a text of the book and what it becomes
+    std::string source;       // under the corpus: a packed book or a tree to pack
+    int converted;            // the job's result; -1 when either is right if it ends cleanly
+    std::string traditional;  // a text that the converted book must hold
     bool epubcheck = false;
 };
 
@@ -288,8 +255,10 @@ class CorpusBookTest : public BookJobTest, public testing::WithParamInterface<Co
 TEST_P(CorpusBookTest, ConvertsOrGivesUpCleanlyAndKeepsEveryResource) {
     const std::string source = CORVELA_CORPUS_DIR "/" + GetParam().source;
     const std::string book = books + "/book.epub";
-    if (std::filesystem::is_directory(source)) {
-        PackTree(source, book);
+    if (std::filesystem::is_directory(source)) {  // packed as an EPUB wants: mimetype first
+        RunShellCommand("cd " + ShellQuoted(source) + " && LC_ALL=C.UTF-8 zip -qX0 " +
+                        ShellQuoted(book) + " mimetype && LC_ALL=C.UTF-8 zip -qXr9 " +
+                        ShellQuoted(book) + " . -x mimetype");
     } else {
         std::filesystem::copy_file(source, book);
     }
@@ -307,7 +276,7 @@ TEST_P(CorpusBookTest, ConvertsOrGivesUpCleanlyAndKeepsEveryResource) {
     const auto before = ReadArchive(book);
     const auto after = ReadArchive(output);
     EXPECT_EQ(after.size(), before.size());
-    std::string all;
+    std::string css, all;
     for (const auto& [path, bytes] : after) {
         const std::string extension = std::filesystem::path(path).extension().string();
         if (Names{".jpg", ".png", ".gif", ".ttf", ".otf", ".woff", ".woff2", ".mp3"}.count(
@@ -315,51 +284,35 @@ TEST_P(CorpusBookTest, ConvertsOrGivesUpCleanlyAndKeepsEveryResource) {
             path == "META-INF/encryption.xml") {
             EXPECT_EQ(bytes, before.at(path)) << path;
         }
-        all += extension == ".css" ? bytes : "";
+        (extension == ".css" ? css : all) += bytes;
     }
-    EXPECT_NE(all.find(kFontLocation), std::string::npos);
-    for (const auto& [path, bytes] : after) {
-        all += bytes;
-    }
+    EXPECT_NE(css.find(kFontLocation), std::string::npos);
     EXPECT_NE(all.find(GetParam().traditional), std::string::npos);
-    EXPECT_TRUE(GetParam().simplified.empty() ||
-                all.find(GetParam().simplified) == std::string::npos);
     if (GetParam().epubcheck) {
         // Only what the font rule brings: its res:/// sources, its missing fonts/zw.ttf and the
         // remote-resources property; above all no PKG error.
         const std::string report =
             RunShellCommand("java -jar /usr/bin/epubcheck " + ShellQuoted(output) + " 2>&1")
                 .standardOutput;
-        const std::regex finding(R"((?:^|\n)(?:ERROR|FATAL|WARNING)\(([A-Z]+-[0-9]+)\))");
-        Names codes;
-        for (std::sregex_iterator it(report.begin(), report.end(), finding), end; it != end; ++it) {
-            codes.insert((*it)[1]);
-        }
-        EXPECT_TRUE(codes.erase("RSC-008")) << report;
-        codes.erase("RSC-007");
-        codes.erase("OPF-014");
-        EXPECT_EQ(codes, Names{}) << report;
+        EXPECT_NE(report.find("(RSC-008)"), std::string::npos) << report;
+        EXPECT_FALSE(std::regex_search(
+            report, std::regex(R"((^|\n)(ERROR|FATAL|WARNING)\((?!RSC-00[78]|OPF-014))")))
+            << report;
     }
 }
 
+// Each book shows something of its own: Chinese text, an undecodable or composed or
+// percent-encoded name, obfuscated fonts (and a clean epubcheck), no stylesheet.
 INSTANTIATE_TEST_SUITE_P(
     Samples, CorpusBookTest,
-    testing::Values(
-        CorpusCase{"simpleEpub", "packed/simpleEpub.epub", 1, "简易电子书", "簡易電子書"},
-        CorpusCase{"template", "packed/template.epub", 1, "图书描述", "圖書描述"},
-        CorpusCase{"not_utf8_name", "packed/ocf-filename-not-utf8-error.epub", -1, "", ""},
-        CorpusCase{"reflow", "trees/02_Reflow_Text_Vertical", 1, "", ""},
-        CorpusCase{"fonts_ruby", "trees/03_Embed_Fonts_And_Ruby", 1, "", ""},
-        CorpusCase{"kusamakura", "trees/kusamakura-japanese-vertical-writing", 1, "", ""},
-        CorpusCase{"wasteland", "trees/wasteland-woff-obf", 1, "", "", true},
-        CorpusCase{"style_in_xhtml", "trees/cnt-css-fonts_woff2", 0, "", ""},
-        CorpusCase{"no_stylesheet", "trees/css-epub-writing-mode", 0, "", ""},
-        CorpusCase{"font_obfuscation", "trees/ocf-font_obfuscation", -1, "", ""},
-        CorpusCase{"url_relative", "trees/ocf-url_relative", -1, "", ""},
-        CorpusCase{"percent_encoded", "trees/url-percent-encoded-valid", -1, "", ""},
-        CorpusCase{"composed_name", "trees/ocf-container-filename-character-composition-valid", -1,
-                   "", ""},
-        CorpusCase{"space_name", "trees/ocf-filename-character-space-warning", -1, "", ""}),
+    testing::Values(CorpusCase{"simpleEpub", "packed/simpleEpub.epub", 1, "簡易電子書"},
+                    CorpusCase{"template", "packed/template.epub", 1, "圖書描述"},
+                    CorpusCase{"not_utf8_name", "packed/ocf-filename-not-utf8-error.epub", -1, ""},
+                    CorpusCase{"wasteland", "trees/wasteland-woff-obf", 1, "", true},
+                    CorpusCase{"no_stylesheet", "trees/css-epub-writing-mode", 0, ""},
+                    CorpusCase{"percent_encoded", "trees/url-percent-encoded-valid", -1, ""},
+                    CorpusCase{"composed_name",
+                               "trees/ocf-container-filename-character-composition-valid", -1, ""}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -21,17 +21,6 @@ struct ZipEntrySpec {
     std::uint32_t mode = S_IFREG | 0644;
 };
 
-inline std::uint32_t Crc32(const std::string& bytes) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
-
 // Appends each value as a little-endian field of its width in bytes.
 inline void Put(std::string& out, std::initializer_list<std::pair<std::uint64_t, int>> fields) {
     for (const auto& [value, width] : fields) {
@@ -43,30 +32,28 @@ inline void Put(std::string& out, std::initializer_list<std::pair<std::uint64_t,
 
 // Writes a ZIP archive of stored entries, in the order given.
 inline void WriteZip(const std::string& path, const std::vector<ZipEntrySpec>& entries) {
-    std::string archive;
-    std::string central;
+    std::string archive, central;
     for (const ZipEntrySpec& e : entries) {
+        std::uint32_t crc = 0xFFFFFFFFu;
+        for (unsigned char byte : e.bytes) {
+            crc ^= byte;
+            for (int bit = 0; bit < 8; ++bit) {
+                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+            }
+        }
         // Both headers: version 1.0, UTF-8 name, stored, dated 1980-01-01, CRC, sizes, name.
         std::string shared;
-        Put(shared, {{10, 2},
-                     {0x0800, 2},
-                     {0, 4},
-                     {0x21, 2},
-                     {Crc32(e.bytes), 4},
-                     {e.bytes.size(), 4},
-                     {e.bytes.size(), 4},
-                     {e.name.size(), 2},
-                     {0, 2}});
+        Put(shared, {{10, 2}, {0x0800, 2}, {0, 4}, {0x21, 2}, {~crc, 4}, {e.bytes.size(), 4}});
+        Put(shared, {{e.bytes.size(), 4}, {e.name.size(), 2}, {0, 2}});
         Put(central, {{0x02014b50, 4}, {(3u << 8) | 30u, 2}});  // made on Unix: modes count
         Put(central += shared, {{0, 6}, {e.mode << 16, 4}, {archive.size(), 4}});
-        Put(archive, {{0x04034b50, 4}});
         central += e.name;
+        Put(archive, {{0x04034b50, 4}});
         archive += shared + e.name + e.bytes;
     }
-    const std::size_t centralSize = central.size();
-    const std::size_t centralOffset = archive.size();
+    const std::size_t offset = archive.size();
     Put(archive += central, {{0x06054b50, 4}, {0, 4}, {entries.size(), 2}, {entries.size(), 2}});
-    Put(archive, {{centralSize, 4}, {centralOffset, 4}, {0, 2}});
+    Put(archive, {{central.size(), 4}, {offset, 4}, {0, 2}});
     WriteFileBytes(path, archive);
 }
 
@@ -125,17 +112,12 @@ inline void WriteScript(const std::string& path, const std::string& body) {
 }
 
 // Sets PATH for the life of the object.
-class ScopedPath {
-  public:
-    explicit ScopedPath(const std::string& value) : old_(std::getenv("PATH")) {
-        ::setenv("PATH", value.c_str(), 1);
-    }
+struct ScopedPath {
+    explicit ScopedPath(const std::string& value) { ::setenv("PATH", value.c_str(), 1); }
     ScopedPath(const ScopedPath&) = delete;
     ScopedPath& operator=(const ScopedPath&) = delete;
-    ~ScopedPath() { ::setenv("PATH", old_.c_str(), 1); }
-
-  private:
-    std::string old_;
+    ~ScopedPath() { ::setenv("PATH", old.c_str(), 1); }
+    const std::string old = std::getenv("PATH");
 };
 
 inline std::set<std::string> NamesIn(const std::string& folder) {
@@ -159,13 +141,6 @@ inline std::map<std::string, std::string> ReadArchive(const std::string& archive
         }
     }
     return files;
-}
-
-// Packs the tree at root into a book as an EPUB wants it: mimetype first and stored.
-inline void PackTree(const std::string& root, const std::string& book) {
-    const std::string zip = " LC_ALL=C.UTF-8 zip -qX";
-    RunShellCommand("cd " + ShellQuoted(root) + " &&" + zip + "0 " + ShellQuoted(book) +
-                    " mimetype &&" + zip + "r9 " + ShellQuoted(book) + " . -x mimetype");
 }
 
 }  // namespace testing_support
