@@ -14,19 +14,16 @@ using Messages = std::vector<std::string>;
 
 constexpr const char* kFontLocation = "res:///opt/sony/ebook/FONT/zw.ttf";
 
-std::vector<ZipEntrySpec> With(std::vector<ZipEntrySpec> entries,
-                               const std::vector<ZipEntrySpec>& extra) {
-    entries.insert(entries.end(), extra.begin(), extra.end());
-    return entries;
-}
-
 // The job with its messages kept, run on books in a folder "books" of a temporary folder.
 class BookJobTest : public testing::Test, public CBookConverter {
   protected:
     BookJobTest() { std::filesystem::create_directory(books); }
     void ShowError(const std::string& text) override { messages.push_back(text); }
 
-    std::string MakeBook(const std::string& name, const std::vector<ZipEntrySpec>& entries) {
+    // Writes the sample book with extra entries.
+    std::string MakeBook(const std::string& name, const std::vector<ZipEntrySpec>& extra = {}) {
+        std::vector<ZipEntrySpec> entries = SampleBookEntries();
+        entries.insert(entries.end(), extra.begin(), extra.end());
         WriteZip(books + "/" + name, entries);
         return books + "/" + name;
     }
@@ -47,9 +44,8 @@ class BookJobTest : public testing::Test, public CBookConverter {
 };
 
 TEST_F(BookJobTest, ConvertsBesideWhatIsThereWithoutTouchingIt) {
-    const std::string book =
-        MakeBook("a novel.epub", With(SampleBookEntries(), {{"OEBPS/旧的回忆", "<p>旧的回忆</p>"},
-                                                            {"-h", "x"}}));  // not zip's option
+    const std::string book = MakeBook(
+        "a novel.epub", {{"OEBPS/旧的回忆", "<p>旧的回忆</p>"}, {"-h", "x"}});  // not zip's option
     const std::string original = ReadFileBytes(book);
     WriteZip(books + "/a novel.zip", {{"theirs.css", "p {}"}});
     const std::string theirArchive = ReadFileBytes(books + "/a novel.zip");
@@ -75,37 +71,28 @@ TEST_F(BookJobTest, ConvertsBesideWhatIsThereWithoutTouchingIt) {
 
 TEST_F(BookJobTest, ABookGivenUpGivesZeroWithoutMessageAndLeavesNothingBeside) {
     EXPECT_EQ(Convert(books + "/missing.epub"), 0);
-    std::vector<ZipEntrySpec> noStylesheet = SampleBookEntries();
-    noStylesheet.erase(noStylesheet.begin() + 3);
-    const std::string book = MakeBook("novel.epub", SampleBookEntries());
+    const std::string book = MakeBook("novel.epub");
     std::string spoiled = ReadFileBytes(book);  // unzip gets some entries out, then fails
     spoiled[spoiled.find(BinaryBytes(2)) + 100] ^= 0x01;
     const std::vector<std::pair<std::string, std::string>> cases{
-        {"no stylesheet", ReadFileBytes(MakeBook("novel.epub", noStylesheet))},
-        {"not an archive", "not a zip archive"},
-        {"failed unpack", spoiled},
-        {"stopped", ReadFileBytes(MakeBook("novel.epub", SampleBookEntries()))}};
+        {"not an archive", "not a zip archive"}, {"failed unpack", spoiled}};
     for (const auto& [name, bytes] : cases) {
         WriteFileBytes(book, bytes);
-        std::stop_source stop;
-        if (name == "stopped") {
-            stop.request_stop();
-        }
-        EXPECT_EQ(Convert(book, "", stop.get_token()), 0) << name;
+        EXPECT_EQ(Convert(book), 0) << name;
         EXPECT_EQ(ReadFileBytes(book), bytes) << name;
         EXPECT_EQ(Beside(), Names{"novel.epub"}) << name;
     }
     EXPECT_EQ(messages, Messages{});
-    const std::string zipBook = MakeBook("novel.zip", SampleBookEntries());  // its own archive
+    const std::string zipBook = MakeBook("novel.zip");  // its own archive
+    const std::string zipBytes = ReadFileBytes(zipBook);
     ASSERT_EQ(Convert(zipBook), 1);
-    EXPECT_EQ(ReadFileBytes(zipBook), cases.back().second);
+    EXPECT_EQ(ReadFileBytes(zipBook), zipBytes);
     EXPECT_EQ(Beside(), (Names{"novel.epub", "novel.zip", "novel_corvela.epub"}));
 }
 
 TEST_F(BookJobTest, PathsTheJobCannotTakeAreRefusedWithAMessageAndNothingTouched) {
     const std::string quote = "路径含有引号，无法处理";
     const std::string noExtension = "文件没有扩展名，无法处理";
-    const std::string isBook = "输出文件与原书相同，无法处理";
     // folder under books, book name, archiver, output name (empty: the batch's), message
     const std::vector<std::array<std::string, 5>> cases{
         {"", "a\"b.epub", "", "", quote},
@@ -113,7 +100,8 @@ TEST_F(BookJobTest, PathsTheJobCannotTakeAreRefusedWithAMessageAndNothingTouched
         {"", "b.epub", "", "x\".epub", quote},
         {"", ".epub", "", "", noExtension},
         {"/my.books", "novel", "", "", noExtension},
-        {"", "b.epub", "", "second.epub", isBook},  // a second name of the book
+        {"", "b.epub", "", "second.epub",
+         "输出文件与原书相同，无法处理"},  // a second name of the book
         {"", "b.epub", "/missing.exe", "", "WINRAR 路径错误"}};
     for (const auto& [folderName, bookName, archiver, outputName, message] : cases) {
         const std::string folder = books + folderName;
@@ -136,17 +124,13 @@ TEST_F(BookJobTest, PathsTheJobCannotTakeAreRefusedWithAMessageAndNothingTouched
 
 TEST_F(BookJobTest, AHostileReadOnlyBookIsConvertedWithoutReachingOutsideItsFolder) {
     WriteFileBytes(temp / "secret.txt", "简体的秘密");
-    std::vector<ZipEntrySpec> entries = SampleBookEntries();
-    for (ZipEntrySpec& entry : entries) {
-        entry.mode = S_IFREG | 0444;
-    }
-    const std::string book = MakeBook(
-        "novel.epub", With(entries, {{"OEBPS/locked/", "", S_IFDIR | 0555},
-                                     {"OEBPS/locked/more.xhtml", "<p>简体</p>", S_IFREG | 0444},
-                                     {"OEBPS/leak.xhtml", temp / "secret.txt", S_IFLNK | 0777},
-                                     {"OEBPS/private", temp.path(), S_IFLNK | 0777},
-                                     {"../escape.txt", "escaped"},
-                                     {"OEBPS/../../escape2.txt", "escaped"}}));
+    const std::string book =
+        MakeBook("novel.epub", {{"OEBPS/locked/", "", S_IFDIR | 0555},
+                                {"OEBPS/locked/more.xhtml", "<p>简体</p>", S_IFREG | 0444},
+                                {"OEBPS/leak.xhtml", temp / "secret.txt", S_IFLNK | 0777},
+                                {"OEBPS/private", temp.path(), S_IFLNK | 0777},
+                                {"../escape.txt", "escaped"},
+                                {"OEBPS/../../escape2.txt", "escaped"}});
     ASSERT_EQ(Convert(book), 1);
     EXPECT_EQ(ReadFileBytes(temp / "secret.txt"), "简体的秘密");
     EXPECT_EQ(NamesIn(temp.path()), (Names{"books", "secret.txt"}));
@@ -177,7 +161,7 @@ class WinRarJobTest : public BookJobTest {
 
     const std::string tools = temp / "my tools";
     const std::string archiver = tools + "/WinRAR.exe";
-    const std::string book = MakeBook("novel.epub", SampleBookEntries());
+    const std::string book = MakeBook("novel.epub");
     const std::string original = ReadFileBytes(book);
 };
 
@@ -188,9 +172,8 @@ TEST_F(WinRarJobTest, UnpacksAndPacksWithTheCommandLinesGiven) {
               "x\n" + books + "/novel.zip\n" + books + "/novel/\n\na\n-r\n-ep1\n-afzip\n" + books +
                   "/novel_corvela.epub.partial/novel_corvela.epub\n" + books + "/novel/./\n\n");
     ExpectBookAsItWas("converted");
-    auto files = ReadArchive(books + "/novel_corvela.epub");
-    EXPECT_EQ(files["OEBPS/chapter.xhtml"], "<p>這是一本簡體書。</p>\n");
-    EXPECT_EQ(files["OEBPS/images/cover.png"], BinaryBytes(1));
+    EXPECT_EQ(ReadArchive(books + "/novel_corvela.epub")["OEBPS/chapter.xhtml"],
+              "<p>這是一本簡體書。</p>\n");
 }
 
 TEST_F(WinRarJobTest, AMissingOrFailingToolGivesZeroAndLeavesNothing) {
@@ -306,7 +289,6 @@ TEST_P(CorpusBookTest, ConvertsOrGivesUpCleanlyAndKeepsEveryResource) {
 INSTANTIATE_TEST_SUITE_P(
     Samples, CorpusBookTest,
     testing::Values(CorpusCase{"simpleEpub", "packed/simpleEpub.epub", 1, "簡易電子書"},
-                    CorpusCase{"template", "packed/template.epub", 1, "圖書描述"},
                     CorpusCase{"not_utf8_name", "packed/ocf-filename-not-utf8-error.epub", -1, ""},
                     CorpusCase{"wasteland", "trees/wasteland-woff-obf", 1, "", true},
                     CorpusCase{"no_stylesheet", "trees/css-epub-writing-mode", 0, ""},

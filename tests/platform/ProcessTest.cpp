@@ -62,7 +62,7 @@ TEST_F(RunToolTest, SplitsWithoutAShellAndExpandsWildcardsInTheToolsFolderAlone)
     EXPECT_EQ(Recorded(recorder), before + "\n");
 }
 
-TEST_F(RunToolTest, FindsAnUnquotedPathWithBlanksAndABareNameOnPath) {
+TEST_F(RunToolTest, FindsAnUnquotedPathWithBlanksOrABareNameOnPathOrSaysItCannotStart) {
     RunTool(recorder + " x \"/b/n.zip\"", work);
     EXPECT_EQ(Recorded(recorder), work + "\n[x]\n[/b/n.zip]\n");
     // With "my" a program too, the first blank-separated head that names a file wins.
@@ -72,16 +72,34 @@ TEST_F(RunToolTest, FindsAnUnquotedPathWithBlanksAndABareNameOnPath) {
     testing_support::ScopedPath path(folder / "my tools");
     EXPECT_EQ(RunTool("record -o", work).exitStatus, 7);
     EXPECT_EQ(Recorded(recorder), work + "\n[-o]\n");
-}
-
-TEST_F(RunToolTest, ReportsWhatCannotBeStarted) {
     WriteFileBytes(folder / "plain", "not a program");
-    testing_support::ScopedPath path(folder.path());
+    testing_support::ScopedPath other(folder.path());
     for (const std::string& line : std::vector<std::string>{
              "", "   ", "zip -r x", folder / "nothing x", folder.path() + " x", folder / "plain"}) {
         EXPECT_EQ(RunTool(line, "").outcome, ToolOutcome::NotStarted) << line;
     }
     EXPECT_EQ(RunTool("/bin/true", folder / "missing").outcome, ToolOutcome::NotStarted);
+}
+
+TEST(FileSystemTest, MovesLinksAndCopiesNeverReplace) {
+    TempFolder folder;
+    WriteFileBytes(folder / "a", "first");
+    WriteFileBytes(folder / "b", "second");
+    EXPECT_FALSE(platform::MoveNoReplace(folder / "a", folder / "b") ||
+                 platform::LinkNoReplace(folder / "a", folder / "b") ||
+                 platform::CopyNoReplace(folder / "a", folder / "b"));
+    EXPECT_EQ(ReadFileBytes(folder / "b"), "second");
+    EXPECT_TRUE(platform::LinkNoReplace(folder / "a", folder / "link") &&
+                platform::CopyNoReplace(folder / "a", folder / "copy") &&
+                platform::MoveNoReplace(folder / "a", folder / "moved"));
+    EXPECT_EQ(ReadFileBytes(folder / "link") + ReadFileBytes(folder / "copy") +
+                  ReadFileBytes(folder / "moved"),
+              "firstfirstfirst");
+    EXPECT_EQ(platform::TypeOf(folder / "a"), platform::EntryType::Missing);
+    EXPECT_TRUE(platform::MoveReplacing(folder / "moved", folder / "b"));
+    EXPECT_EQ(ReadFileBytes(folder / "b"), "first");
+    EXPECT_EQ(platform::AbsolutePath("a/b"), platform::CurrentDirectory() + "/a/b");
+    EXPECT_TRUE(platform::ExecutablePath().ends_with("/platform_tests"));
 }
 
 }  // namespace

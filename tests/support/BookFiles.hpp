@@ -96,9 +96,8 @@ struct CommandOutput {
 inline CommandOutput RunShellCommand(const std::string& command) {
     CommandOutput result{-1, ""};
     FILE* pipe = ::popen(command.c_str(), "r");
-    std::array<char, 4096> buffer{};
-    for (std::size_t got; (got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
-        result.standardOutput.append(buffer.data(), got);
+    for (int c; (c = std::fgetc(pipe)) != EOF;) {
+        result.standardOutput += static_cast<char>(c);
     }
     const int status = ::pclose(pipe);
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
