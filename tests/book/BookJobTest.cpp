@@ -206,10 +206,10 @@ TEST_F(WinRarJobTest, AMissingOrFailingToolGivesZeroAndLeavesNothing) {
 
 TEST_F(WinRarJobTest, AStopDuringAToolRunEndsItAndLeavesTheBookAsItWas) {
     for (const std::string step : {"x", "a"}) {
-        // The stand-in does its work for the step, then says so and hangs until it is ended.
-        const std::string hanging =
-            Wrapped(step, "[ \"$1\" = " + step + " ] && { \"" + archiver +
-                              "\" \"$@\"; touch \"$0.running\"; exec sleep 60; }\n");
+        // The stand-in does the step's work, then hangs deaf to TERM beside a helper due in 3 s.
+        const std::string hanging = Wrapped(
+            step, "[ \"$1\" = " + step + " ] && { \"" + archiver + "\" \"$@\"; trap '' TERM; " +
+                      "{ sleep 3; touch \"$0.late\"; } & touch \"$0.running\"; wait; }\n");
         std::stop_source stop;
         int result = -1;
         std::jthread job([&] { result = Convert(book, hanging, stop.get_token()); });
@@ -218,10 +218,12 @@ TEST_F(WinRarJobTest, AStopDuringAToolRunEndsItAndLeavesTheBookAsItWas) {
         }
         stop.request_stop();
         job.join();
-        std::filesystem::remove(hanging + ".running");
         EXPECT_EQ(result, 0) << step;
         ExpectBookAsItWas(step);
     }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_FALSE(std::filesystem::exists(tools + "/x.late") ||
+                 std::filesystem::exists(tools + "/a.late"));
     EXPECT_EQ(messages, Messages{});
 }
 
