@@ -9,7 +9,7 @@ namespace platform {
 
 // An open file, closed when the object goes away. Paths are the file system's bytes (UTF-8).
 class File {
-public:
+  public:
     // Opens an existing regular file for reading and writing; nullopt when it is missing, a
     // folder, not writable, or cannot be opened for another reason (errno tells which).
     static std::optional<File> OpenForReadWrite(const std::string& path);
@@ -37,7 +37,7 @@ public:
     // Cuts or extends the file to size bytes; false on failure.
     bool Truncate(std::uint64_t size);
 
-private:
+  private:
     explicit File(int descriptor) : descriptor_(descriptor) {}
     static std::optional<File> Open(const std::string& path, int flags);
 

@@ -55,6 +55,15 @@ std::string NovelChapter(std::size_t size, unsigned seed) {
 
 enum class Text { Novel, RepeatedParagraph };
 
+// Packs tree into book as a real EPUB would be: mimetype first and stored, the rest deflated.
+void PackTree(const std::string& tree, const std::string& book) {
+    using testing_support::ShellQuoted;
+    const std::string zip = " LC_ALL=C.UTF-8 zip -qX";
+    testing_support::RunShellCommand("cd " + ShellQuoted(tree) + " &&" + zip + "0 " +
+                                     ShellQuoted(book) + " mimetype &&" + zip + "r9 " +
+                                     ShellQuoted(book) + " . -x mimetype");
+}
+
 // A book of kChapters Simplified chapters (about 8 MB of text), a stylesheet and two images.
 class LargeBook {
   public:
@@ -62,7 +71,7 @@ class LargeBook {
         const std::string tree = folder / "tree";
         std::filesystem::create_directories(tree + "/META-INF");
         std::filesystem::create_directories(tree + "/OEBPS/images");
-        for (const testing_support::ZipEntrySpec& entry : testing_support::SampleBookEntries()) {
+        for (const testing_support::ZipEntryPlan& entry : testing_support::SampleBookEntries()) {
             const std::string path = tree + "/" + entry.name;
             std::filesystem::create_directories(std::filesystem::path(path).parent_path());
             WriteFileBytes(path, entry.bytes);
@@ -78,7 +87,7 @@ class LargeBook {
         }
         WriteFileBytes(tree + "/OEBPS/images/a.png", image);
         WriteFileBytes(tree + "/OEBPS/images/b.jpg", image);
-        testing_support::PackTree(tree, book);
+        PackTree(tree, book);
         std::filesystem::remove_all(tree);
     }
 

@@ -21,8 +21,8 @@ class BookJobTest : public testing::Test, public CBookConverter {
     void ShowError(const std::string& text) override { messages.push_back(text); }
 
     // Writes the sample book with extra entries.
-    std::string MakeBook(const std::string& name, const std::vector<ZipEntrySpec>& extra = {}) {
-        std::vector<ZipEntrySpec> entries = SampleBookEntries();
+    std::string MakeBook(const std::string& name, const std::vector<ZipEntryPlan>& extra = {}) {
+        std::vector<ZipEntryPlan> entries = SampleBookEntries();
         entries.insert(entries.end(), extra.begin(), extra.end());
         WriteZip(books + "/" + name, entries);
         return books + "/" + name;

@@ -69,7 +69,7 @@ TEST_F(RunToolTest, FindsAnUnquotedPathWithBlanksOrABareNameOnPathOrSaysItCannot
     WriteScript(folder / "my", kRecorder);
     RunTool(recorder + " arg", work);
     EXPECT_EQ(Recorded(folder / "my"), work + "\n[tools/record]\n[arg]\n");
-    testing_support::ScopedPath path(folder / "my tools");
+    testing_support::ScopedPath path(folder / "my tools" + ":" + std::getenv("PATH"));
     EXPECT_EQ(RunTool("record -o", work).exitStatus, 7);
     EXPECT_EQ(Recorded(recorder), work + "\n[-o]\n");
     WriteFileBytes(folder / "plain", "not a program");

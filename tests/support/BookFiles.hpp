@@ -15,7 +15,7 @@ namespace testing_support {
 
 // An entry of a test's ZIP archive; mode gives folders, read-only files and symbolic links
 // (whose bytes are the target).
-struct ZipEntrySpec {
+struct ZipEntryPlan {
     std::string name;
     std::string bytes;
     std::uint32_t mode = S_IFREG | 0644;
@@ -31,9 +31,9 @@ inline void Put(std::string& out, std::initializer_list<std::pair<std::uint64_t,
 }
 
 // Writes a ZIP archive of stored entries, in the order given.
-inline void WriteZip(const std::string& path, const std::vector<ZipEntrySpec>& entries) {
+inline void WriteZip(const std::string& path, const std::vector<ZipEntryPlan>& entries) {
     std::string archive, central;
-    for (const ZipEntrySpec& e : entries) {
+    for (const ZipEntryPlan& e : entries) {
         std::uint32_t crc = 0xFFFFFFFFu;
         for (unsigned char byte : e.bytes) {
             crc ^= byte;
@@ -69,7 +69,7 @@ inline std::string BinaryBytes(char seed) {
 }
 
 // A small book in Simplified script: "这是一本简体书" becomes "這是一本簡體書".
-inline std::vector<ZipEntrySpec> SampleBookEntries() {
+inline std::vector<ZipEntryPlan> SampleBookEntries() {
     return {{"mimetype", "application/epub+zip"},
             {"META-INF/container.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><container/>\n"},
             {"OEBPS/chapter.xhtml", "<p>这是一本简体书。</p>\n"},
