@@ -9,6 +9,7 @@
 #include "book/FreshNames.hpp"
 #include "book/JobScratch.hpp"
 #include "book/UnpackedTree.hpp"
+#include "book/ZipNameRelabel.hpp"
 #include "platform/File.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/Process.hpp"
@@ -80,15 +81,23 @@ bool RunPackTool(CBookConverter& job, const std::string& command,
 // Unpacks the book into a folder of its own beside it; true when the entries are out.
 bool Unpack(CBookConverter& job, const std::string& archiverPath, const std::string& bookPath,
             JobScratch& scratch, const std::stop_token& stop) {
+    const bool withUnzip = archiverPath.empty();
     std::string archiveName;
     job.ReplaceExtension(archiveName, bookPath, ".zip");
-    if (archiveName != bookPath) {
-        std::optional<std::string> linked = LinkUnderFreshName(bookPath, archiveName);
-        if (!linked) {
+    // unzip would garble the UTF-8 names of entries made on Windows: it gets a relabelled copy.
+    const std::optional<CentralDirectoryPatch> relabel =
+        withUnzip ? RelabelUtf8Names(bookPath) : std::nullopt;
+    if (archiveName != bookPath || relabel) {
+        std::optional<std::string> second = relabel ? CopyUnderFreshName(bookPath, archiveName)
+                                                    : LinkUnderFreshName(bookPath, archiveName);
+        if (!second) {
             return false;
         }
-        archiveName = *linked;
+        archiveName = *second;
         scratch.SetArchiveName(archiveName);
+        if (relabel && !ApplyCentralDirectoryPatch(archiveName, *relabel)) {
+            return false;
+        }
     }
     std::string wantedFolder = bookPath;
     job.StripExtension(wantedFolder);
@@ -97,7 +106,6 @@ bool Unpack(CBookConverter& job, const std::string& archiverPath, const std::str
         return false;
     }
     scratch.SetUnpackFolder(*folder);
-    const bool withUnzip = archiverPath.empty();
     std::string command;
     if (withUnzip) {
         command = BuildUnzipExtractCommand(archiveName, *folder);

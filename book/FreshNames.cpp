@@ -59,3 +59,9 @@ std::optional<std::string> LinkUnderFreshName(const std::string& file, const std
     return CreateFirstFree(wanted, true,
                            [&file](const std::string& name) { return LinkOrCopy(file, name); });
 }
+
+std::optional<std::string> CopyUnderFreshName(const std::string& file, const std::string& wanted) {
+    return CreateFirstFree(wanted, true, [&file](const std::string& name) {
+        return platform::CopyNoReplace(file, name);
+    });
+}

@@ -14,6 +14,10 @@ std::optional<std::string> CreateFreshFolder(const std::string& wanted);
 // returns that name, or nullopt when neither could be made.
 std::optional<std::string> LinkUnderFreshName(const std::string& file, const std::string& wanted);
 
+// Copies file to a new name ending like wanted; returns that name, or nullopt when no copy could
+// be made.
+std::optional<std::string> CopyUnderFreshName(const std::string& file, const std::string& wanted);
+
 // The n-th variant of wanted: wanted itself for 0, else "~n" put before the extension of its last
 // component (beforeExtension) or at its end.
 std::string FreshCandidate(const std::string& wanted, int n, bool beforeExtension);

@@ -97,8 +97,9 @@ std::size_t File::Write(const void* data, std::size_t count) {
     return done;
 }
 
-bool File::SeekToStart() {
-    return ::lseek(descriptor_, 0, SEEK_SET) == 0;
+bool File::SeekTo(std::uint64_t offset) {
+    const auto position = static_cast<off_t>(offset);
+    return position >= 0 && ::lseek(descriptor_, position, SEEK_SET) == position;
 }
 
 bool File::Truncate(std::uint64_t size) {

@@ -32,8 +32,8 @@ class File {
     // Writes all count bytes at the current position; returns the bytes written before any
     // error, so a result below count means the write failed.
     std::size_t Write(const void* data, std::size_t count);
-    // Moves the position to offset 0; false on failure.
-    bool SeekToStart();
+    // Moves the position to offset bytes from the start; false on failure.
+    bool SeekTo(std::uint64_t offset);
     // Cuts or extends the file to size bytes; false on failure.
     bool Truncate(std::uint64_t size);
 

@@ -56,7 +56,7 @@ Pieces PlanRewrite(std::string_view searchable, std::string_view whole) {
 }
 
 bool WritePieces(platform::File& file, const Pieces& pieces) {
-    if (!file.SeekToStart()) {
+    if (!file.SeekTo(0)) {
         return false;
     }
     for (std::string_view piece : pieces) {

@@ -34,7 +34,7 @@ bool IsTakenForUtf8Text(const unsigned char* text, std::size_t size) {
 // when it was longer. False when any step fails.
 bool WriteBack(platform::File& file, const unsigned char* output, std::size_t outputLength,
                const unsigned char* rest, std::size_t restLength, std::size_t oldSize) {
-    if (!file.SeekToStart() || file.Write(output, outputLength) != outputLength ||
+    if (!file.SeekTo(0) || file.Write(output, outputLength) != outputLength ||
         file.Write(rest, restLength) != restLength) {
         return false;
     }

@@ -45,7 +45,9 @@ class BookJobTest : public testing::Test, public CBookConverter {
 
 TEST_F(BookJobTest, ConvertsBesideWhatIsThereWithoutTouchingIt) {
     const std::string book = MakeBook(
-        "a novel.epub", {{"OEBPS/旧的回忆", "<p>旧的回忆</p>"}, {"-h", "x"}});  // not zip's option
+        "a novel.epub",
+        {{"OEBPS/旧的回忆", "<p>旧的回忆</p>", S_IFREG | 0644, kMadeOnDos},  // UTF-8 all the same
+         {"-h", "x"}});                                                      // not zip's option
     const std::string original = ReadFileBytes(book);
     WriteZip(books + "/a novel.zip", {{"theirs.css", "p {}"}});
     const std::string theirArchive = ReadFileBytes(books + "/a novel.zip");
@@ -83,10 +85,13 @@ TEST_F(BookJobTest, ABookGivenUpGivesZeroWithoutMessageAndLeavesNothingBeside) {
         EXPECT_EQ(Beside(), Names{"novel.epub"}) << name;
     }
     EXPECT_EQ(messages, Messages{});
-    const std::string zipBook = MakeBook("novel.zip");  // its own archive
+    // Its own archive, but unzip unpacks a relabelled copy: the book itself stays as it was.
+    const std::string zipBook =
+        MakeBook("novel.zip", {{"第一章", "一", S_IFREG | 0644, kMadeOnDos}});
     const std::string zipBytes = ReadFileBytes(zipBook);
     ASSERT_EQ(Convert(zipBook), 1);
     EXPECT_EQ(ReadFileBytes(zipBook), zipBytes);
+    EXPECT_EQ(ReadArchive(books + "/novel_corvela.epub")["第一章"], "一");
     EXPECT_EQ(Beside(), (Names{"novel.epub", "novel.zip", "novel_corvela.epub"}));
 }
 

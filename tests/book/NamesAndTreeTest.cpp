@@ -3,6 +3,7 @@
 
 #include "book/ArchiverCommands.hpp"
 #include "book/BookConverter.hpp"
+#include "book/ZipNameRelabel.hpp"
 #include "platform/FileSystem.hpp"
 #include "tests/support/BookFiles.hpp"
 
@@ -11,6 +12,8 @@ namespace {
 using testing_support::ReadFileBytes;
 using testing_support::TempFolder;
 using testing_support::WriteFileBytes;
+using testing_support::WriteZip;
+using testing_support::ZipEntryPlan;
 
 TEST(DerivedNamesTest, FollowTheLastDotOfThePath) {
     // book, ArchiveName, UnpackFolder, output
@@ -97,6 +100,34 @@ TEST(LinkedTreeTest, ConvertsAndDeletesButNeverTakesOrFollowsALink) {
     EXPECT_EQ(platform::TypeOf(root), platform::EntryType::Missing);
     EXPECT_EQ(ReadFileBytes(outside / "dir/user.css"), "简体书\n");
     EXPECT_EQ(converter.DeleteTree(root), 0);
+}
+
+TEST(ZipNameRelabelTest, RelabelsOnlyTheUtf8NamesOfDosEntriesThatUnzipWouldRecode) {
+    using testing_support::kMadeOnDos;
+    TempFolder folder;
+    const std::string archive = folder / "book.zip";
+    const ZipEntryPlan ascii{"ascii.txt", "a", S_IFREG | 0644, kMadeOnDos};
+    WriteZip(archive, {ascii, {"unix/名字", "b"}});
+    EXPECT_FALSE(RelabelUtf8Names(archive));
+    WriteZip(archive,
+             {ascii, {"目录/", "", S_IFDIR, kMadeOnDos}, {"目录/名字", "c", 0, kMadeOnDos}});
+    std::string bytes = ReadFileBytes(archive);
+    bytes[bytes.size() - 2] = 6;  // the end record's comment, which must end the file
+    WriteFileBytes(archive, bytes + "备注");
+    const std::optional<CentralDirectoryPatch> patch = RelabelUtf8Names(archive);
+    ASSERT_TRUE(patch);
+    ASSERT_TRUE(ApplyCentralDirectoryPatch(archive, *patch));
+    testing_support::RunShellCommand("unzip -qq " + archive + " -d " + folder / "out");
+    EXPECT_EQ(ReadFileBytes(folder / "out/目录/名字"), "c");
+    using std::filesystem::perms;
+    EXPECT_EQ(std::filesystem::status(folder / "out/目录/名字").permissions(), perms(0644));
+    EXPECT_EQ(std::filesystem::status(folder / "out/目录").permissions(), perms(0755));
+    // A cut or a mislaid end record leaves the archive to unzip as it is.
+    for (const std::string& damaged : {bytes.substr(0, bytes.size() - 1), bytes.substr(0, 30),
+                                       bytes + "备注!", std::string("PK\5\6")}) {
+        WriteFileBytes(archive, damaged);
+        EXPECT_FALSE(RelabelUtf8Names(archive)) << damaged.size();
+    }
 }
 
 }  // namespace

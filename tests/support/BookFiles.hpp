@@ -13,12 +13,16 @@
 
 namespace testing_support {
 
+constexpr std::uint8_t kMadeOnUnix = 3;
+constexpr std::uint8_t kMadeOnDos = 0;
+
 // An entry of a test's ZIP archive; mode gives folders, read-only files and symbolic links
-// (whose bytes are the target).
+// (whose bytes are the target). An entry made on DOS or Windows keeps only the folder flag.
 struct ZipEntryPlan {
     std::string name;
     std::string bytes;
     std::uint32_t mode = S_IFREG | 0644;
+    std::uint8_t host = kMadeOnUnix;
 };
 
 // Appends each value as a little-endian field of its width in bytes.
@@ -45,8 +49,10 @@ inline void WriteZip(const std::string& path, const std::vector<ZipEntryPlan>& e
         std::string shared;
         Put(shared, {{10, 2}, {0x0800, 2}, {0, 4}, {0x21, 2}, {~crc, 4}, {e.bytes.size(), 4}});
         Put(shared, {{e.bytes.size(), 4}, {e.name.size(), 2}, {0, 2}});
-        Put(central, {{0x02014b50, 4}, {(3u << 8) | 30u, 2}});  // made on Unix: modes count
-        Put(central += shared, {{0, 6}, {e.mode << 16, 4}, {archive.size(), 4}});
+        const std::uint32_t attributes =
+            e.host == kMadeOnUnix ? e.mode << 16 : (S_ISDIR(e.mode) ? 0x10u : 0x20u);
+        Put(central, {{0x02014b50, 4}, {(e.host << 8) | 30u, 2}});
+        Put(central += shared, {{0, 6}, {attributes, 4}, {archive.size(), 4}});
         central += e.name;
         Put(archive, {{0x04034b50, 4}});
         archive += shared + e.name + e.bytes;
