@@ -52,35 +52,63 @@ bool UnpackSucceeded(bool withUnzip, int exitStatus) {
     return withUnzip ? exitStatus == 0 || exitStatus == 1 : exitStatus == 0;
 }
 
+// Why a step failed, or nullopt when it succeeded.
+using Failure = std::optional<std::string>;
+
+constexpr const char* kStopped = "已停止";
+
+// The reason of a tool that ran but failed: its failure message and what became of it.
+std::string ToolFailure(const char* failureMessage, const ToolResult& result) {
+    if (result.stopped) {
+        return kStopped;
+    }
+    if (result.outcome == ToolOutcome::WaitFailed) {
+        return std::string(failureMessage) + "：无法等待其结束";
+    }
+    return std::string(failureMessage) + "：退出状态 " + std::to_string(result.exitStatus);
+}
+
 // Runs one tool of the job; shows failureMessage when it cannot be started. Returns the result
-// when the tool ran to its end without a stop, else nullopt.
+// when the tool ran to its end without a stop, else the reason.
 std::optional<ToolResult> RunJobTool(CBookConverter& job, const std::string& command,
                                      const std::string& workingDirectory,
-                                     const char* failureMessage, const std::stop_token& stop) {
+                                     const char* failureMessage, const std::stop_token& stop,
+                                     std::string& reason) {
     if (stop.stop_requested()) {
+        reason = kStopped;
         return std::nullopt;
     }
     ToolResult result = platform::RunTool(command, workingDirectory, stop);
     if (result.outcome == ToolOutcome::NotStarted) {
         job.ShowError(failureMessage);
+        reason = failureMessage;
+        return std::nullopt;
     }
     if (result.outcome != ToolOutcome::Completed || result.stopped) {
+        reason = ToolFailure(failureMessage, result);
         return std::nullopt;
     }
     return result;
 }
 
-bool RunPackTool(CBookConverter& job, const std::string& command,
-                 const std::string& workingDirectory, const char* failureMessage,
-                 const std::stop_token& stop) {
+Failure RunPackTool(CBookConverter& job, const std::string& command,
+                    const std::string& workingDirectory, const char* failureMessage,
+                    const std::stop_token& stop) {
+    std::string reason;
     std::optional<ToolResult> result =
-        RunJobTool(job, command, workingDirectory, failureMessage, stop);
-    return result && result->exitStatus == 0;
+        RunJobTool(job, command, workingDirectory, failureMessage, stop, reason);
+    if (!result) {
+        return reason;
+    }
+    if (result->exitStatus != 0) {
+        return ToolFailure(failureMessage, *result);
+    }
+    return std::nullopt;
 }
 
-// Unpacks the book into a folder of its own beside it; true when the entries are out.
-bool Unpack(CBookConverter& job, const std::string& archiverPath, const std::string& bookPath,
-            JobScratch& scratch, const std::stop_token& stop) {
+// Unpacks the book into a folder of its own beside it.
+Failure Unpack(CBookConverter& job, const std::string& archiverPath, const std::string& bookPath,
+               JobScratch& scratch, const std::stop_token& stop) {
     const bool withUnzip = archiverPath.empty();
     std::string archiveName;
     job.ReplaceExtension(archiveName, bookPath, ".zip");
@@ -91,19 +119,19 @@ bool Unpack(CBookConverter& job, const std::string& archiverPath, const std::str
         std::optional<std::string> second = relabel ? CopyUnderFreshName(bookPath, archiveName)
                                                     : LinkUnderFreshName(bookPath, archiveName);
         if (!second) {
-            return false;
+            return "无法在书旁建立解包用的文件 " + archiveName;
         }
         archiveName = *second;
         scratch.SetArchiveName(archiveName);
         if (relabel && !ApplyCentralDirectoryPatch(archiveName, *relabel)) {
-            return false;
+            return "无法改写 " + archiveName + " 的条目名称";
         }
     }
     std::string wantedFolder = bookPath;
     job.StripExtension(wantedFolder);
     std::optional<std::string> folder = CreateFreshFolder(wantedFolder);
     if (!folder) {
-        return false;
+        return "无法建立解包文件夹 " + wantedFolder;
     }
     scratch.SetUnpackFolder(*folder);
     std::string command;
@@ -112,23 +140,29 @@ bool Unpack(CBookConverter& job, const std::string& archiverPath, const std::str
     } else {
         job.BuildWinRarExtractCommand(archiverPath, archiveName, *folder, command);
     }
-    std::optional<ToolResult> result =
-        RunJobTool(job, command, "", withUnzip ? kUnzipFailed : kWinRarFailed, stop);
+    const char* tool = withUnzip ? kUnzipFailed : kWinRarFailed;
+    std::string reason;
+    std::optional<ToolResult> result = RunJobTool(job, command, "", tool, stop, reason);
     scratch.RemoveArchiveName();
-    if (!result || !UnpackSucceeded(withUnzip, result->exitStatus)) {
-        return false;
+    if (!result) {
+        return reason;
+    }
+    if (!UnpackSucceeded(withUnzip, result->exitStatus)) {
+        return ToolFailure(tool, *result);
     }
     PrepareUnpackedTree(*folder);
-    return true;
+    return std::nullopt;
 }
 
-bool PackWithZip(CBookConverter& job, const std::string& packedName, const std::string& folder,
-                 const std::stop_token& stop) {
+Failure PackWithZip(CBookConverter& job, const std::string& packedName, const std::string& folder,
+                    const std::stop_token& stop) {
     // EPUB wants mimetype as the first entry, stored: zip alone would sort and deflate it.
     const bool hasMimetype = platform::TypeOf(folder + "/mimetype") == EntryType::File;
-    if (hasMimetype &&
-        !RunPackTool(job, BuildZipMimetypeCommand(packedName), folder, kZipFailed, stop)) {
-        return false;
+    if (hasMimetype) {
+        if (Failure failure =
+                RunPackTool(job, BuildZipMimetypeCommand(packedName), folder, kZipFailed, stop)) {
+            return failure;
+        }
     }
     std::string command = BuildZipPackCommand(packedName);
     if (hasMimetype) {
@@ -140,22 +174,32 @@ bool PackWithZip(CBookConverter& job, const std::string& packedName, const std::
 // Packs the unpack folder into a new file in a fresh folder beside outputPath and moves it into
 // place only when the pack succeeded: a failure or a stop leaves no partial output, and an old
 // output is replaced whole, never updated.
-bool Pack(CBookConverter& job, const std::string& archiverPath, const std::string& outputPath,
-          JobScratch& scratch, const std::stop_token& stop) {
+Failure Pack(CBookConverter& job, const std::string& archiverPath, const std::string& outputPath,
+             JobScratch& scratch, const std::stop_token& stop) {
     std::optional<std::string> partialFolder = CreateFreshFolder(outputPath + ".partial");
     if (!partialFolder) {
-        return false;
+        return "无法在输出文件旁建立文件夹 " + outputPath;
     }
     scratch.SetPartialFolder(*partialFolder);
     const std::string packedName = *partialFolder + "/" + BaseName(outputPath);
     const std::string& folder = scratch.UnpackFolder();
-    const bool packed =
-        archiverPath.empty()
-            ? PackWithZip(job, packedName, folder, stop)
-            : RunPackTool(job, BuildWinRarPackCommand(archiverPath, packedName, folder), "",
-                          kWinRarFailed, stop);
-    return packed && !stop.stop_requested() && platform::TypeOf(packedName) == EntryType::File &&
-           platform::MoveReplacing(packedName, outputPath);
+    if (Failure failure =
+            archiverPath.empty()
+                ? PackWithZip(job, packedName, folder, stop)
+                : RunPackTool(job, BuildWinRarPackCommand(archiverPath, packedName, folder), "",
+                              kWinRarFailed, stop)) {
+        return failure;
+    }
+    if (stop.stop_requested()) {
+        return kStopped;
+    }
+    if (platform::TypeOf(packedName) != EntryType::File) {
+        return "压缩程序没有写出文件";
+    }
+    if (!platform::MoveReplacing(packedName, outputPath)) {
+        return "无法把输出文件移到 " + outputPath;
+    }
+    return std::nullopt;
 }
 
 // The message that refuses the paths, or nullptr when the job can take them.
@@ -178,34 +222,50 @@ const char* RefusalOf(const std::string& archiverPath, const std::string& bookPa
 
 int CBookConverter::ConvertBook(const std::string& archiverPath, const std::string& bookPath,
                                 const std::string& outputPath, std::stop_token stop) {
+    JobOptions options;
+    options.archiverPath = archiverPath;
+    return Convert(options, bookPath, outputPath, std::move(stop)).converted ? 1 : 0;
+}
+
+BookOutcome CBookConverter::Convert(const JobOptions& options, const std::string& bookPath,
+                                    const std::string& outputPath, std::stop_token stop) {
+    const std::string& archiverPath = options.archiverPath;
     if (!archiverPath.empty() && !FileExists(archiverPath)) {
         ShowError(kWinRarPathWrong);
-        return 0;
+        return BookOutcome::NotConverted(kWinRarPathWrong);
     }
     if (!FileExists(bookPath)) {
-        return 0;
+        return BookOutcome::NotConverted("无法打开书文件");
     }
     if (const char* refusal = RefusalOf(archiverPath, bookPath, outputPath)) {
         ShowError(refusal);
-        return 0;
+        return BookOutcome::NotConverted(refusal);
     }
     // zip runs inside the unpack folder: every name it is given must be a full path.
     const std::string book = platform::AbsolutePath(bookPath);
     const std::string output = platform::AbsolutePath(outputPath);
     JobScratch scratch;
-    if (!Unpack(*this, archiverPath, book, scratch, stop)) {
-        return 0;
+    if (Failure failure = Unpack(*this, archiverPath, book, scratch, stop)) {
+        return BookOutcome::NotConverted(*failure);
+    }
+    if (stop.stop_requested()) {
+        return BookOutcome::NotConverted(kStopped);
     }
     std::string stylesheet;
-    if (stop.stop_requested() || !FindStylesheet(scratch.UnpackFolder(), stylesheet)) {
-        return 0;
+    if (!FindStylesheet(scratch.UnpackFolder(), stylesheet)) {
+        return BookOutcome::NotConverted("书中没有样式表（.css），无法加入字型规则");
     }
-    InjectFontStylesheet(stylesheet);
+    if (options.fontRule) {
+        InjectFontStylesheet(stylesheet);
+    }
     ConvertTree(scratch.UnpackFolder(), stop);
     if (stop.stop_requested()) {
-        return 0;
+        return BookOutcome::NotConverted(kStopped);
     }
-    return Pack(*this, archiverPath, output, scratch, stop) ? 1 : 0;
+    if (Failure failure = Pack(*this, archiverPath, output, scratch, stop)) {
+        return BookOutcome::NotConverted(*failure);
+    }
+    return BookOutcome::Converted();
 }
 
 int CBookConverter::FileExists(const std::string& path) {

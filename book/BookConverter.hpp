@@ -3,6 +3,9 @@
 #include <stop_token>
 #include <string>
 
+#include "book/BookOutcome.hpp"
+#include "book/JobOptions.hpp"
+
 // The per-book job and its routines. Holds no state, so one object serves every book; a front
 // end derives from it to show ShowError's messages its own way.
 class CBookConverter {
@@ -14,6 +17,9 @@ class CBookConverter {
     // ShowError. A stop request ends the running tool and leaves the book as it was.
     int ConvertBook(const std::string& archiverPath, const std::string& bookPath,
                     const std::string& outputPath, std::stop_token stop = {});
+    // As ConvertBook with the batch's options; the outcome says why a book was not converted.
+    BookOutcome Convert(const JobOptions& options, const std::string& bookPath,
+                        const std::string& outputPath, std::stop_token stop = {});
 
     // Returns 1 when path is an existing file that can be opened for reading, else 0.
     int FileExists(const std::string& path);

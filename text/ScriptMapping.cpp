@@ -102,7 +102,7 @@ const char* DefaultCharacterDictionaryPath() {
     return CORVELA_OPENCC_CHARACTER_DICTIONARY;
 }
 
-const ScriptMapping& SimplifiedToTraditional() {
+const CharacterTableMapping& SimplifiedToTraditional() {
     static const CharacterTableMapping mapping(DefaultCharacterDictionaryPath());
     return mapping;
 }

@@ -58,6 +58,6 @@ class CharacterTableMapping final : public ScriptMapping {
 const char* DefaultCharacterDictionaryPath();
 
 // The process-wide Simplified-to-Traditional mapping, built on first use, thread-safely.
-const ScriptMapping& SimplifiedToTraditional();
+const CharacterTableMapping& SimplifiedToTraditional();
 
 }  // namespace text

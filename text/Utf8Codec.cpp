@@ -203,6 +203,13 @@ EncodeResult EncodeUtf8(unsigned char* bytes, std::size_t capacity, const char16
     return {k, j};
 }
 
+std::size_t WellFormedCharacterLength(const unsigned char* bytes, std::size_t available) {
+    if (available == 0 || bytes[0] == 0) {
+        return 0;
+    }
+    return bytes[0] < 0x80 ? 1 : WellFormedLength(bytes, available);
+}
+
 }  // namespace text
 
 int IsUtf8Text(const unsigned char* bytes, std::size_t length) {

@@ -32,4 +32,8 @@ struct EncodeResult {
 // bytes would not fit.
 EncodeResult EncodeUtf8(unsigned char* bytes, std::size_t capacity, const char16_t* units);
 
+// The length (1..4) of the well-formed UTF-8 character other than a zero byte at bytes[0..
+// available), or 0 when bytes does not start with one.
+std::size_t WellFormedCharacterLength(const unsigned char* bytes, std::size_t available);
+
 }  // namespace text

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "text/ConversionProfile.hpp"
+#include "text/TextConverter.hpp"
+
+// What a batch asks of every book's job.
+struct JobOptions {
+    std::string archiverPath;  // the WinRAR program; empty: zip and unzip
+    text::Profile profile = text::Profile::Char;
+    // The profile's converter, loaded once for the batch; null: the job loads its own.
+    std::shared_ptr<const text::TextConverter> converter;
+    bool fontRule = true;  // add the e-reader font locations to the stylesheet
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace text {
+
+// Converts text from one script to another, UTF-8 in and UTF-8 out; the output may be longer or
+// shorter. Implementations are immutable once built, so one object may serve several threads.
+class TextConverter {
+  public:
+    virtual ~TextConverter() = default;
+
+    // Appends the converted form of bytes to out. Bytes that are not well-formed UTF-8, and zero
+    // bytes, pass through unchanged; each well-formed stretch between them is converted on its
+    // own. Throws std::bad_alloc when memory runs out, nothing else.
+    void Convert(std::string_view bytes, std::string& out) const;
+
+    // The converted form of bytes, as above.
+    std::string Convert(std::string_view bytes) const;
+
+  private:
+    // Appends the converted form of a non-empty stretch of well-formed UTF-8 without zero bytes.
+    virtual void ConvertWellFormed(std::string_view utf8, std::string& out) const = 0;
+};
+
+}  // namespace text
