@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <utility>
 
 namespace platform {
@@ -34,6 +35,14 @@ std::optional<File> File::OpenForReading(const std::string& path) {
 
 std::optional<File> File::CreateAlways(const std::string& path) {
     return Open(path, O_WRONLY | O_CREAT | O_TRUNC);
+}
+
+std::optional<File> File::CreateTemporary(std::string& pathTemplate) {
+    const int descriptor = ::mkostemp(pathTemplate.data(), O_CLOEXEC);
+    if (descriptor < 0) {
+        return std::nullopt;
+    }
+    return File(descriptor);
 }
 
 File::File(File&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}

@@ -27,20 +27,22 @@ std::unique_ptr<T[]> TryAllocate(std::size_t count) {
 // asked for or does not fit.
 std::optional<std::size_t> FileSize(const platform::File& file);
 
-// Reads exactly size bytes from the current position into bytes; false on an error or a short
-// read (the file changed under us), so the caller never uses bytes it did not read.
+// Reads exactly size bytes from the current position into bytes; false on an error (errno
+// tells which) or a short read (errno 0: the file changed under us), so the caller never uses
+// bytes it did not read.
 bool ReadExactly(platform::File& file, unsigned char* bytes, std::size_t size);
 
-// A file opened for reading and writing with all of its size bytes, followed by a zero byte.
+// All the size bytes of a file, followed by a zero byte.
 struct WholeFile {
-    platform::File file;
     std::unique_ptr<unsigned char[]> bytes;
     std::size_t size = 0;
 };
 
-// Opens the file at path and reads it whole, printing its "hFile size" line; nullopt, having
-// printed the diagnostic line, when it cannot be opened, sized, held or read in full.
-std::optional<WholeFile> OpenAndReadWhole(const std::string& path);
+// Opens the file at path for reading and writing (a file we may not write is not ours to
+// rewrite) and reads it whole, printing its "hFile size" line; nullopt, having printed the
+// diagnostic line and set failure to a readable reason, when it cannot be opened, sized, held
+// or read in full.
+std::optional<WholeFile> OpenAndReadWhole(const std::string& path, std::string& failure);
 
 // The bytes of bytes[0..size) before the first zero byte, all of them when there is none.
 std::string_view TextBeforeZero(const unsigned char* bytes, std::size_t size);

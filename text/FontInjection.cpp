@@ -1,15 +1,14 @@
 #include "text/FontInjection.hpp"
 
+#include <new>
 #include <optional>
 #include <vector>
 
-#include "platform/File.hpp"
-#include "text/Diagnostics.hpp"
+#include "platform/ReplacementFile.hpp"
 #include "text/FileBuffers.hpp"
 
 namespace {
 
-using text::PrintDiagnostic;
 using Pieces = std::vector<std::string_view>;
 
 constexpr auto npos = std::string_view::npos;
@@ -55,12 +54,9 @@ Pieces PlanRewrite(std::string_view searchable, std::string_view whole) {
     return rule != npos ? ExtendFontRule(searchable, whole, rule) : AddFontRule(searchable, whole);
 }
 
-bool WritePieces(platform::File& file, const Pieces& pieces) {
-    if (!file.SeekTo(0)) {
-        return false;
-    }
+bool WritePieces(platform::ReplacementFile& replacement, const Pieces& pieces) {
     for (std::string_view piece : pieces) {
-        if (file.Write(piece.data(), piece.size()) != piece.size()) {
+        if (!replacement.Write(piece.data(), piece.size())) {
             return false;
         }
     }
@@ -69,17 +65,31 @@ bool WritePieces(platform::File& file, const Pieces& pieces) {
 
 }  // namespace
 
+namespace text {
+
+RewriteResult InjectFontStylesheetReporting(const std::string& path) {
+    try {
+        std::string failure;
+        std::optional<WholeFile> whole = OpenAndReadWhole(path, failure);
+        if (!whole) {
+            return RewriteResult::Failed(std::move(failure));
+        }
+        const unsigned char* bytes = whole->bytes.get();
+        const std::string_view content(reinterpret_cast<const char*>(bytes), whole->size);
+        const Pieces pieces = PlanRewrite(TextBeforeZero(bytes, whole->size), content);
+        if (pieces.empty()) {
+            return RewriteResult::Skipped();
+        }
+        return ReplaceContent(path, [&pieces](platform::ReplacementFile& replacement) {
+            return WritePieces(replacement, pieces);
+        });
+    } catch (const std::bad_alloc&) {
+        return RewriteResult::Failed(std::string(kOutOfMemory));
+    }
+}
+
+}  // namespace text
+
 int InjectFontStylesheet(const std::string& path) {
-    std::optional<text::WholeFile> whole = text::OpenAndReadWhole(path);
-    if (!whole) {
-        return 0;
-    }
-    const unsigned char* bytes = whole->bytes.get();
-    const std::string_view content(reinterpret_cast<const char*>(bytes), whole->size);
-    const Pieces pieces = PlanRewrite(text::TextBeforeZero(bytes, whole->size), content);
-    if (!pieces.empty() && !WritePieces(whole->file, pieces)) {
-        PrintDiagnostic("Terminal failure: Unable to write to file.\n");
-        return 0;
-    }
-    return 1;
+    return text::InjectFontStylesheetReporting(path).status == text::RewriteStatus::Failed ? 0 : 1;
 }

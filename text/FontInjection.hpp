@@ -5,9 +5,22 @@
 #include <string>
 #include <string_view>
 
-// Adds the e-reader font locations to the stylesheet at path, in place. Returns 1 once the
-// file was opened and read (changed or not) and any rewrite succeeded, 0 when it cannot be
-// opened or read in full, or the rewrite fails.
+#include "text/FileRewrite.hpp"
+
+namespace text {
+
+// Adds the e-reader font locations to the stylesheet at path: the new content goes to a new
+// file that then takes the stylesheet's place, keeping its permission bits, so a failure leaves
+// it as it was. Rewritten; Skipped when there is nothing to add; Failed with the reason when it
+// cannot be opened, read in full or held in memory, or the new content cannot be written or
+// put in place. Memory: the file's size and a few dozen bytes.
+RewriteResult InjectFontStylesheetReporting(const std::string& path);
+
+}  // namespace text
+
+// InjectFontStylesheetReporting as a number: 1 once the file was opened and read (changed or
+// not) and any rewrite succeeded, 0 when it cannot be opened or read in full, or the rewrite
+// fails.
 int InjectFontStylesheet(const std::string& path);
 
 // The texts the injection writes, byte for byte; none ends with a zero byte.

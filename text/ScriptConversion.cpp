@@ -1,23 +1,31 @@
 #include "text/ScriptConversion.hpp"
 
+#include <algorithm>
 #include <limits>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string_view>
 
-#include "platform/File.hpp"
+#include "platform/ReplacementFile.hpp"
+#include "text/BinarySignature.hpp"
 #include "text/Diagnostics.hpp"
 #include "text/FileBuffers.hpp"
+#include "text/FileRewrite.hpp"
 #include "text/ScriptMapping.hpp"
 #include "text/Utf8Codec.hpp"
 
 namespace {
 
 using text::PrintDiagnostic;
+using text::RewriteResult;
 
-// The file text, the units and, when the text grows, the encoded text take 1 + 2 + 3 bytes per
-// byte of the file; larger sizes would overflow the buffer sizes.
-constexpr std::size_t kLargestFile = (std::numeric_limits<std::size_t>::max() - 8) / 6;
+// The file text and its units take 1 + 2 bytes per byte of the file (the encoded text goes out
+// in chunks); larger sizes would overflow the buffer sizes.
+constexpr std::size_t kLargestFile = (std::numeric_limits<std::size_t>::max() - 8) / 2;
+
+// Room for the encoded text on its way to the file, at most four bytes per character.
+constexpr std::size_t kChunkBytes = std::size_t{1} << 16;
 
 // The marker test: "utf-8" or "UTF-8" anywhere before the first zero byte.
 bool MentionsUtf8(const unsigned char* text, std::size_t size) {
@@ -26,99 +34,100 @@ bool MentionsUtf8(const unsigned char* text, std::size_t size) {
            searchable.find("UTF-8") != std::string_view::npos;
 }
 
+// A binary format's signature wins over the marker: an image's comment may say "utf-8".
 bool IsTakenForUtf8Text(const unsigned char* text, std::size_t size) {
-    return MentionsUtf8(text, size) || IsUtf8Text(text, size) == 1;
+    const std::string_view head(reinterpret_cast<const char*>(text),
+                                std::min(size, text::kSignatureLength));
+    return !text::HasBinarySignature(head) &&
+           (MentionsUtf8(text, size) || IsUtf8Text(text, size) == 1);
 }
 
-// Writes output and then rest over the file from offset 0, and cuts the file to that length
-// when it was longer. False when any step fails.
-bool WriteBack(platform::File& file, const unsigned char* output, std::size_t outputLength,
-               const unsigned char* rest, std::size_t restLength, std::size_t oldSize) {
-    if (!file.SeekTo(0) || file.Write(output, outputLength) != outputLength ||
-        file.Write(rest, restLength) != restLength) {
-        return false;
+// Writes the zero-terminated units, encoded a chunk at a time, to the replacement.
+bool WriteEncoded(platform::ReplacementFile& replacement, const char16_t* units,
+                  unsigned char* chunk) {
+    while (*units != 0) {
+        const text::EncodeResult encoded = text::EncodeUtf8(chunk, kChunkBytes, units);
+        if (!replacement.Write(chunk, encoded.bytes)) {
+            return false;
+        }
+        units += encoded.units;
     }
-    const std::size_t newSize = outputLength + restLength;
-    return newSize >= oldSize || file.Truncate(newSize);
+    return true;
 }
 
-// The re-encoded text: where it lies, its length and the units it holds.
-struct Encoded {
-    const unsigned char* bytes = nullptr;
-    std::size_t length = 0;
-    std::size_t units = 0;
-};
-
-// Encodes the n mapped units for writing back. The decoded bytes are no longer needed, so the
-// text goes into their place when it fits, as it does unless characters got longer; the byte at
-// bytesRead is zero, so the encoder's final zero there harms nothing, and what follows it stays.
-// Otherwise output gets three bytes per byte of the file. Nullopt when that allocation fails.
-std::optional<Encoded> EncodeMapped(unsigned char* text, std::size_t bytesRead, std::size_t size,
-                                    const char16_t* mapped, std::size_t n,
-                                    std::unique_ptr<unsigned char[]>& output) {
-    text::EncodeResult result = text::EncodeUtf8(text, bytesRead + 1, mapped);
-    if (result.units == n) {
-        return Encoded{text, result.bytes, result.units};
-    }
-    output = text::TryAllocate<unsigned char>(3 * size + 1);
-    if (!output) {
-        return std::nullopt;
-    }
-    result = text::EncodeUtf8(output.get(), 3 * size + 1, mapped);
-    return Encoded{output.get(), result.bytes, result.units};
+RewriteResult MappingFailed(int errorNumber) {
+    PrintDiagnostic("LCMapString failed with Error# = %d", errorNumber);
+    return RewriteResult::Failed("转换字符失败：错误 " + std::to_string(errorNumber));
 }
 
-// Converts the size bytes (followed by a zero byte) and writes the result back: the converted
-// part, then the part from the first zero byte on, which is not text.
-int ConvertAndWrite(platform::File& file, unsigned char* bytes, std::size_t size,
-                    const text::ScriptMapping& mapping) {
+RewriteResult OutOfMemory() {
+    PrintDiagnostic("Terminal failure: Unable to allocate buffer.\n");
+    return RewriteResult::Failed(std::string(text::kOutOfMemory));
+}
+
+// Converts the size bytes (followed by a zero byte) and puts the result in the file's place:
+// the converted part, then the part from the first zero byte on, which is not text.
+RewriteResult ConvertAndReplace(const std::string& path, const unsigned char* bytes,
+                                std::size_t size, const text::ScriptMapping& mapping) {
     // The units are mapped in place: one buffer serves as the decoded and the mapped text.
     auto units = size <= kLargestFile ? text::TryAllocate<char16_t>(size + 1) : nullptr;
-    if (!units) {
-        PrintDiagnostic("Terminal failure: Unable to allocate buffer.\n");
-        return 0;
+    auto chunk = text::TryAllocate<unsigned char>(kChunkBytes);
+    if (!units || !chunk) {
+        return OutOfMemory();
     }
     const text::DecodeResult decoded = text::DecodeUtf8(units.get(), size, bytes, size);
     const std::size_t n = decoded.units;
     int errorNumber = 0;
     if (mapping.Map({units.get(), n}, {units.get(), n}, errorNumber) == 0) {
-        PrintDiagnostic("LCMapString failed with Error# = %d", errorNumber);
-        return 0;
+        // An empty text (or one that starts with a zero byte) is refused, yet nothing failed.
+        const RewriteResult failed = MappingFailed(errorNumber);
+        return n == 0 ? RewriteResult::Skipped() : failed;
     }
     units[n] = 0;
-    std::unique_ptr<unsigned char[]> output;
-    const std::optional<Encoded> encoded =
-        EncodeMapped(bytes, decoded.bytesRead, size, units.get(), n, output);
-    if (!encoded) {
-        PrintDiagnostic("Terminal failure: Unable to allocate buffer.\n");
-        return 0;
+    if (std::find(units.get(), units.get() + n, u'\0') != units.get() + n) {
+        // A zero unit from the mapping would end the text early: writing would lose text.
+        return MappingFailed(text::kErrorInvalidData);
     }
-    if (encoded->units != n) {
-        // Only a zero unit from the mapping ends the encoding early; writing would lose text.
-        PrintDiagnostic("LCMapString failed with Error# = %d", text::kErrorInvalidData);
-        return 0;
-    }
-    if (!WriteBack(file, encoded->bytes, encoded->length, bytes + decoded.bytesRead,
-                   size - decoded.bytesRead, size)) {
-        PrintDiagnostic("Terminal failure: Unable to write to file.\n");
-        return 0;
-    }
-    return 1;
+    const unsigned char* rest = bytes + decoded.bytesRead;
+    const std::size_t restLength = size - decoded.bytesRead;
+    return text::ReplaceContent(path, [&](platform::ReplacementFile& replacement) {
+        return WriteEncoded(replacement, units.get(), chunk.get()) &&
+               replacement.Write(rest, restLength);
+    });
 }
 
 }  // namespace
+
+namespace text {
+
+RewriteResult ConvertTextFileReporting(const std::string& path) {
+    return ConvertTextFileReporting(path, SimplifiedToTraditional());
+}
+
+RewriteResult ConvertTextFileReporting(const std::string& path, const ScriptMapping& mapping) {
+    try {
+        std::string failure;
+        std::optional<WholeFile> whole = OpenAndReadWhole(path, failure);
+        if (!whole) {
+            return RewriteResult::Failed(std::move(failure));
+        }
+        if (!IsTakenForUtf8Text(whole->bytes.get(), whole->size)) {
+            return RewriteResult::Skipped();
+        }
+        return ConvertAndReplace(path, whole->bytes.get(), whole->size, mapping);
+    } catch (const std::bad_alloc&) {
+        return RewriteResult::Failed(std::string(kOutOfMemory));
+    }
+}
+
+}  // namespace text
 
 int ConvertTextFile(const std::string& path) {
     return ConvertTextFile(path, text::SimplifiedToTraditional());
 }
 
 int ConvertTextFile(const std::string& path, const text::ScriptMapping& mapping) {
-    std::optional<text::WholeFile> whole = text::OpenAndReadWhole(path);
-    if (!whole) {
-        return 0;
-    }
-    if (!IsTakenForUtf8Text(whole->bytes.get(), whole->size)) {
-        return 0;
-    }
-    return ConvertAndWrite(whole->file, whole->bytes.get(), whole->size, mapping);
+    return text::ConvertTextFileReporting(path, mapping).status == text::RewriteStatus::Rewritten
+               ? 1
+               : 0;
 }
