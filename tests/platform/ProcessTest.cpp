@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include "platform/FileSystem.hpp"
 #include "tests/support/BookFiles.hpp"
 
@@ -79,6 +81,19 @@ TEST_F(RunToolTest, FindsAnUnquotedPathWithBlanksOrABareNameOnPathOrSaysItCannot
         EXPECT_EQ(RunTool(line, "").outcome, ToolOutcome::NotStarted) << line;
     }
     EXPECT_EQ(RunTool("/bin/true", folder / "missing").outcome, ToolOutcome::NotStarted);
+}
+
+// A tool that dies of a signal has no exit status: it must never pass for one that ended with 0.
+TEST_F(RunToolTest, ADeathBySignalIsNoExitStatus) {
+    for (const int signal : {SIGKILL, SIGSEGV, SIGTERM, SIGINT}) {
+        const std::string tool = folder / "dies";
+        WriteScript(tool, "kill -" + std::to_string(signal) + " $$\nexit 0\n");
+        const ToolResult result = RunTool(tool, work);
+        EXPECT_EQ(result.outcome, ToolOutcome::Completed);
+        EXPECT_EQ(result.exitStatus, -1) << signal;
+        EXPECT_EQ(result.signal, signal);
+        EXPECT_FALSE(result.stopped);
+    }
 }
 
 TEST(FileSystemTest, MovesLinksAndCopiesNeverReplace) {

@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <span>
 
+#include "tests/support/FileSizeLimit.hpp"
 #include "tests/support/TempFolder.hpp"
 #include "text/FontInjection.hpp"
 #include "text/ScriptConversion.hpp"
@@ -16,6 +15,7 @@
 namespace {
 
 using namespace std::string_literals;
+using testing_support::FileSizeLimit;
 using testing_support::ReadFileBytes;
 using testing_support::TempFolder;
 using testing_support::WriteFileBytes;
@@ -88,28 +88,6 @@ TEST(HonestRewrites, TellRewrittenSkippedAndFailedApartWithAReason) {
                   "打开文件失败：No such file or directory");
     }
 }
-
-// Lowers the file size limit for writes (root too) and ignores SIGXFSZ, so writes past it fail
-// with EFBIG, as on a full disk, until it goes away.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t limit) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit lowered{limit, saved_.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-  private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
 
 TEST(HonestRewrites, AWriteThatFailsPartWayLeavesTheOriginalAndNothingElse) {
     const std::pair<const Rewrite*, std::string> cases[] = {

@@ -1,0 +1,64 @@
+#include "platform/FileSystem.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "tests/support/FileSizeLimit.hpp"
+#include "tests/support/TempFolder.hpp"
+
+namespace {
+
+using platform::EntryType;
+using testing_support::TempFolder;
+using testing_support::WriteFileBytes;
+
+TEST(ListFolderTest, ListsEveryNameButDotAndDotDot) {
+    const TempFolder folder;
+    for (const char* name : {"..a", "...", ".b", "a"}) {
+        WriteFileBytes(folder / name, "x");
+    }
+    std::filesystem::create_directory(folder / "..d");
+    const auto entries = platform::ListFolder(folder.path());
+    ASSERT_TRUE(entries.has_value());
+    std::vector<std::string> names;
+    for (const platform::FolderEntry& entry : *entries) {
+        names.push_back(entry.name + (entry.type == EntryType::Folder ? "/" : ""));
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"...", "..a", "..d/", ".b", "a"}));
+}
+
+TEST(CopyNoReplaceTest, AFailedCopyLeavesNoPartialFile) {
+    const TempFolder folder;
+    WriteFileBytes(folder / "big", std::string(300000, 'b'));
+    bool copied = true;
+    {
+        const testing_support::FileSizeLimit limit(100000);
+        copied = platform::CopyNoReplace(folder / "big", folder / "copy");
+    }
+    EXPECT_FALSE(copied);
+    EXPECT_EQ(platform::TypeOf(folder / "copy"), EntryType::Missing);
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat status {};
+    ::lstat(path.c_str(), &status);
+    return status.st_mode & 07777;
+}
+
+TEST(MakeOwnerWritableTest, LetsTheOwnerReadWriteAndEnterFoldersAndKeepsOtherBits) {
+    const TempFolder folder;
+    std::filesystem::create_directory(folder / "locked");
+    WriteFileBytes(folder / "file", "x");
+    ::chmod((folder / "locked").c_str(), 0);
+    ::chmod((folder / "file").c_str(), 0444);
+    EXPECT_TRUE(platform::MakeOwnerWritable(folder / "locked"));
+    EXPECT_TRUE(platform::MakeOwnerWritable(folder / "file"));
+    EXPECT_EQ(ModeOf(folder / "locked"), 0700u);
+    EXPECT_EQ(ModeOf(folder / "file"), 0644u);
+    EXPECT_FALSE(platform::MakeOwnerWritable(folder / "missing"));
+}
+
+}  // namespace
