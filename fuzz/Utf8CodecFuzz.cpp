@@ -1,0 +1,67 @@
+// The UTF-8 codec on any bytes: decoding then encoding gives back every byte before the first
+// zero, and no capacity, however small, lets either side write past its buffer.
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "fuzz/FuzzSupport.hpp"
+#include "text/ScriptConversion.hpp"
+#include "text/Utf8Codec.hpp"
+
+using fuzz_support::Check;
+
+namespace {
+
+// Buffers of exactly the asked size, so a write past them shows under AddressSanitizer.
+template <typename T>
+std::unique_ptr<T[]> Exactly(std::size_t count) {
+    return std::make_unique<T[]>(count);
+}
+
+void RoundTrip(const unsigned char* bytes, std::size_t size) {
+    const auto units = Exactly<char16_t>(size + 1);
+    const text::DecodeResult decoded = text::DecodeUtf8(units.get(), size, bytes, size);
+    const std::string_view text = fuzz_support::AsText(bytes, size);
+    const std::size_t zero = std::min(text.find('\0'), size);
+    Check(decoded.bytesRead == zero, "decoding reads up to the first zero byte");
+    Check(decoded.units <= decoded.bytesRead, "at most one unit per byte");
+    units[decoded.units] = 0;
+    const auto encoded = Exactly<unsigned char>(3 * size + 1);
+    const text::EncodeResult result = text::EncodeUtf8(encoded.get(), 3 * size + 1, units.get());
+    Check(result.units == decoded.units, "every unit is encoded");
+    Check(fuzz_support::AsText(encoded.get(), result.bytes) == text.substr(0, zero),
+          "encoding the decoding gives the bytes back");
+    Check(encoded[result.bytes] == 0, "the encoding ends with a zero byte");
+    for (std::size_t at = 0; at < size; ++at) {
+        const std::size_t length = text::WellFormedCharacterLength(bytes + at, size - at);
+        Check(length <= 4 && length <= size - at, "a character lies within the bytes");
+    }
+    IsUtf8Text(bytes, size);
+}
+
+// The public pair with a capacity taken from the input: tight buffers everywhere.
+void SmallCapacities(const unsigned char* bytes, std::size_t size) {
+    if (size < 2) {
+        return;
+    }
+    const std::size_t unitCapacity = bytes[0] % 64;
+    const std::size_t byteCapacity = bytes[1] % 64;
+    const auto units = Exactly<char16_t>(unitCapacity / 2 + 1);
+    units[0] = 0;
+    const std::size_t n = Utf8ToUtf16(units.get(), unitCapacity, bytes + 2, size - 2);
+    Check(n <= unitCapacity / 2, "at most half the capacity in units");
+    const auto encoded = Exactly<unsigned char>(byteCapacity == 0 ? 1 : byteCapacity);
+    Check(Utf16ToUtf8(encoded.get(), byteCapacity, units.get()) <= n,
+          "no more units encoded than there are");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // A copy of exactly the input's size: a read past it shows under AddressSanitizer.
+    const auto bytes = Exactly<unsigned char>(size == 0 ? 1 : size);
+    std::copy(data, data + size, bytes.get());
+    RoundTrip(bytes.get(), size);
+    SmallCapacities(bytes.get(), size);
+    return 0;
+}
