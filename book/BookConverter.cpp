@@ -65,9 +65,6 @@ std::string ToolFailure(const char* failureMessage, const ToolResult& result) {
     if (result.outcome == ToolOutcome::WaitFailed) {
         return std::string(failureMessage) + "：无法等待其结束";
     }
-    if (result.signal != 0) {
-        return std::string(failureMessage) + "：被信号 " + std::to_string(result.signal) + " 终止";
-    }
     return std::string(failureMessage) + "：退出状态 " + std::to_string(result.exitStatus);
 }
 

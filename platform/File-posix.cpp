@@ -29,20 +29,20 @@ std::optional<File> File::OpenForReadWrite(const std::string& path) {
     return Open(path, O_RDWR);
 }
 
-std::optional<File> File::OpenForReading(const std::string& path) {
-    return Open(path, O_RDONLY);
-}
-
-std::optional<File> File::CreateAlways(const std::string& path) {
-    return Open(path, O_WRONLY | O_CREAT | O_TRUNC);
-}
-
 std::optional<File> File::CreateTemporary(std::string& pathTemplate) {
     const int descriptor = ::mkostemp(pathTemplate.data(), O_CLOEXEC);
     if (descriptor < 0) {
         return std::nullopt;
     }
     return File(descriptor);
+}
+
+std::optional<File> File::OpenForReading(const std::string& path) {
+    return Open(path, O_RDONLY);
+}
+
+std::optional<File> File::CreateAlways(const std::string& path) {
+    return Open(path, O_WRONLY | O_CREAT | O_TRUNC);
 }
 
 File::File(File&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}

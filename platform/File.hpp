@@ -13,13 +13,13 @@ class File {
     // Opens an existing regular file for reading and writing; nullopt when it is missing, a
     // folder, not writable, or cannot be opened for another reason (errno tells which).
     static std::optional<File> OpenForReadWrite(const std::string& path);
+    // Creates a new file, readable and writable by the owner alone, whose name is pathTemplate
+    // with its final "XXXXXX" made unique (pathTemplate gets that name); nullopt on failure.
+    static std::optional<File> CreateTemporary(std::string& pathTemplate);
     // Opens an existing regular file for reading only; nullopt as above.
     static std::optional<File> OpenForReading(const std::string& path);
     // Creates the file, or empties an existing one, for writing; nullopt when that fails.
     static std::optional<File> CreateAlways(const std::string& path);
-    // Creates a new file, readable and writable by the owner alone, whose name is pathTemplate
-    // with its final "XXXXXX" made unique (pathTemplate gets that name); nullopt on failure.
-    static std::optional<File> CreateTemporary(std::string& pathTemplate);
 
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;

@@ -237,7 +237,7 @@ void KillAndReap(pid_t child) {
 }
 
 ToolResult Finished(int status) {
-    ToolResult result{ToolOutcome::Completed, -1, 0, false};
+    ToolResult result{ToolOutcome::Completed, -1, false};
     if (WIFEXITED(status)) {
         result.exitStatus = WEXITSTATUS(status);
     } else if (WIFSIGNALED(status)) {
@@ -254,7 +254,7 @@ ToolResult Terminate(pid_t child) {
     if (state != Poll::Ended) {
         KillAndReap(child);
     }
-    return ToolResult{ToolOutcome::Completed, -1, 0, true};
+    return ToolResult{ToolOutcome::Completed, -1, true};
 }
 
 }  // namespace
@@ -302,7 +302,7 @@ ToolResult RunTool(const std::string& commandLine, const std::string& workingDir
     }
     if (state == Poll::Failed) {
         KillAndReap(*child);
-        return ToolResult{ToolOutcome::WaitFailed, -1, 0, false};
+        return ToolResult{ToolOutcome::WaitFailed, -1, false};
     }
     return Terminate(*child);
 }

@@ -12,10 +12,10 @@ struct ToolResult {
     ToolOutcome outcome = ToolOutcome::NotStarted;
     // The tool's exit status when it ended by itself, else -1.
     int exitStatus = -1;
-    // The signal that ended the tool when one did (a crash, an outside kill), else 0.
-    int signal = 0;
     // True when a stop request ended the tool.
     bool stopped = false;
+    // The signal that ended the tool, else 0.
+    int signal = 0;
 };
 
 // Starts commandLine (split as SplitCommandLine does, no shell) with standard input from

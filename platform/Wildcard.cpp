@@ -20,7 +20,7 @@ bool MatchesWildcard(const std::string& pattern, const std::string& name) {
     std::size_t starAt = std::string::npos;
     std::size_t resumeAt = 0;
     while (n < name.size()) {
-        // A star is a star even where the name holds one ("*.xhtml" is a real file name).
+        // A star in the pattern is always a wildcard, even facing a "*" in the name.
         if (p < pattern.size() && pattern[p] == '*') {
             starAt = p++;
             resumeAt = n;

@@ -83,19 +83,6 @@ TEST_F(RunToolTest, FindsAnUnquotedPathWithBlanksOrABareNameOnPathOrSaysItCannot
     EXPECT_EQ(RunTool("/bin/true", folder / "missing").outcome, ToolOutcome::NotStarted);
 }
 
-// A tool that dies of a signal has no exit status: it must never pass for one that ended with 0.
-TEST_F(RunToolTest, ADeathBySignalIsNoExitStatus) {
-    for (const int signal : {SIGKILL, SIGSEGV, SIGTERM, SIGINT}) {
-        const std::string tool = folder / "dies";
-        WriteScript(tool, "kill -" + std::to_string(signal) + " $$\nexit 0\n");
-        const ToolResult result = RunTool(tool, work);
-        EXPECT_EQ(result.outcome, ToolOutcome::Completed);
-        EXPECT_EQ(result.exitStatus, -1) << signal;
-        EXPECT_EQ(result.signal, signal);
-        EXPECT_FALSE(result.stopped);
-    }
-}
-
 TEST(FileSystemTest, MovesLinksAndCopiesNeverReplace) {
     TempFolder folder;
     WriteFileBytes(folder / "a", "first");
@@ -115,6 +102,19 @@ TEST(FileSystemTest, MovesLinksAndCopiesNeverReplace) {
     EXPECT_EQ(ReadFileBytes(folder / "b"), "first");
     EXPECT_EQ(platform::AbsolutePath("a/b"), platform::CurrentDirectory() + "/a/b");
     EXPECT_TRUE(platform::ExecutablePath().ends_with("/platform_tests"));
+}
+
+// A tool that dies of a signal has no exit status: it must never pass for one that ended with 0.
+TEST_F(RunToolTest, ADeathBySignalIsNoExitStatus) {
+    for (const int signal : {SIGKILL, SIGSEGV, SIGTERM, SIGINT}) {
+        const std::string tool = folder / "dies";
+        WriteScript(tool, "kill -" + std::to_string(signal) + " $$\nexit 0\n");
+        const ToolResult result = RunTool(tool, work);
+        EXPECT_EQ(result.outcome, ToolOutcome::Completed);
+        EXPECT_EQ(result.exitStatus, -1) << signal;
+        EXPECT_EQ(result.signal, signal);
+        EXPECT_FALSE(result.stopped);
+    }
 }
 
 }  // namespace
