@@ -5,10 +5,12 @@
 #include <linux/limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "platform/File.hpp"
@@ -137,6 +139,40 @@ bool MoveNoReplace(const std::string& from, const std::string& to) {
 
 bool MoveReplacing(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{status.st_dev, status.st_ino, status.st_nlink, TypeOfMode(status.st_mode)};
+}
+
+std::optional<std::uint64_t> FreeSpace(const std::string& folder) {
+    struct statvfs space {};
+    if (::statvfs(folder.c_str(), &space) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(space.f_bavail) * space.f_frsize;
+}
+
+bool CreateFolderPath(const std::string& folder) {
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            return false;
+        }
+        if (slash == std::string::npos) {
+            return TypeOf(folder) == EntryType::Folder || (errno = ENOTDIR, false);
+        }
+    }
+}
+
+std::string ErrorText(int error) {
+    std::array<char, 256> buffer{};
+    // The GNU variant: it returns the text, in buffer or a static string of its own.
+    return ::strerror_r(error, buffer.data(), buffer.size());
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
