@@ -15,7 +15,7 @@ using Stage = ToolStep::Stage;
 
 // What the exit statuses of unzip and zip mean, where a user can act on it.
 const std::map<int, const char*> kUnzipStatusMeaning{
-    {2, "书已损坏"},          {3, "书已损坏"},          {9, "书不是 ZIP 文件"},
+    {2, "书有错误或有条目解不出"}, {3, "书已损坏"},   {9, "书不是 ZIP 文件"},
     {5, "书中有加密条目"},    {50, "磁盘已满"},         {51, "书已损坏"},
     {81, "书中有加密条目或不支持的压缩方式"}, {82, "书中有加密条目"}};
 const std::map<int, const char*> kZipStatusMeaning{

@@ -1,5 +1,7 @@
 #include "book/BookChecks.hpp"
 
+#include <linux/limits.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <set>
@@ -53,10 +55,14 @@ std::optional<std::string> CheckBeforeUnpack(const std::string& bookPath,
     const std::optional<CentralDirectory> directory = ReadCentralDirectory(*book);
     std::uint64_t unpacked = 0;
     std::string encrypted;
+    std::string tooLong;
     const bool whole =
         directory && ForEachEntry(directory->bytes, [&](const DirectoryEntry& entry) {
             if (entry.encrypted && encrypted.empty()) {
                 encrypted = entry.name;
+            }
+            if (bookPath.size() + 1 + entry.name.size() >= PATH_MAX && tooLong.empty()) {
+                tooLong = entry.name;
             }
             // Sizes are the book's word: a hostile one may claim up to 16 EiB in all.
             unpacked = SaturatingSum(unpacked, entry.uncompressedSize);
@@ -66,6 +72,9 @@ std::optional<std::string> CheckBeforeUnpack(const std::string& bookPath,
     }
     if (!encrypted.empty()) {
         return kEncrypted + encrypted;
+    }
+    if (!tooLong.empty()) {
+        return "书中有条目的路径太长，系统无法解出：" + tooLong.substr(0, 200) + "…";
     }
     const std::uint64_t bookSize = book->Size().value_or(0);
     // The unpacked tree, a relabelled copy of the book and the output beside it.
