@@ -31,7 +31,7 @@ std::string JournalFolder() {
     return {};
 }
 
-// One line of a journal: tag, kind, device, inode, then the path with its length before it (a
+// One line of a journal: tag, kind, device, inode, birth time, then the path with its length before it (a
 // path may hold any byte but NUL, a line break included).
 struct JournalLine {
     char tag = 0;
@@ -48,8 +48,8 @@ std::vector<JournalLine> ParseJournal(const std::string& text) {
         char kind = 0;
         std::size_t length = 0;
         char colon = 0;
-        if (!(in >> line.tag >> kind >> line.identity.device >> line.identity.inode >> length >>
-              colon) ||
+        if (!(in >> line.tag >> kind >> line.identity.device >> line.identity.inode >>
+              line.identity.born >> length >> colon) ||
             colon != ':') {
             return lines;  // the end, or a line cut short by a kill: nothing was made after it
         }
@@ -89,7 +89,7 @@ bool RemoveScratchEntry(const std::string& path, ScratchKind kind,
     if (!now) {
         return errno == ENOENT;
     }
-    if (identity && (now->device != identity->device || now->inode != identity->inode)) {
+    if (identity && !now->SameFileAs(*identity)) {
         return true;
     }
     const EntryType wanted = kind == ScratchKind::Folder ? EntryType::Folder : EntryType::File;
@@ -138,7 +138,7 @@ bool JobJournal::Record(char tag, const std::string& path, ScratchKind kind,
                         const FileIdentity& identity) {
     std::ostringstream line;
     line << tag << ' ' << static_cast<char>(kind) << ' ' << identity.device << ' '
-         << identity.inode << ' ' << path.size() << ':' << path << '\n';
+         << identity.inode << ' ' << identity.born << ' ' << path.size() << ':' << path << '\n';
     return file_.Append(line.str());
 }
 

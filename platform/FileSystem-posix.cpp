@@ -5,6 +5,7 @@
 #include <linux/limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -142,11 +143,18 @@ bool MoveReplacing(const std::string& from, const std::string& to) {
 }
 
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0) {
+    struct statx status {};
+    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME,
+                &status) != 0) {
         return std::nullopt;
     }
-    return FileIdentity{status.st_dev, status.st_ino, status.st_nlink, TypeOfMode(status.st_mode)};
+    const std::uint64_t born =
+        (status.stx_mask & STATX_BTIME)
+            ? static_cast<std::uint64_t>(status.stx_btime.tv_sec) * 1000000000u +
+                  status.stx_btime.tv_nsec
+            : 0;
+    return FileIdentity{::makedev(status.stx_dev_major, status.stx_dev_minor), status.stx_ino,
+                        born, status.stx_nlink, TypeOfMode(status.stx_mode)};
 }
 
 std::optional<std::uint64_t> FreeSpace(const std::string& folder) {

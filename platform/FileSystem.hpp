@@ -41,11 +41,19 @@ bool MoveNoReplace(const std::string& from, const std::string& to);
 bool MoveReplacing(const std::string& from, const std::string& to);
 
 // Who a name stands for: the file system's identity of the entry (not followed) and its links.
+// An inode number is reused once its file is gone; the birth time tells the new file apart.
 struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::uint64_t born = 0;  // nanoseconds since 1970; 0 where the file system does not tell
     std::uint64_t links = 0;
     EntryType type = EntryType::Missing;
+
+    // True when both name the same file, born at the same moment where that is known.
+    bool SameFileAs(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode &&
+               (born == 0 || other.born == 0 || born == other.born);
+    }
 };
 // The identity of the name path itself (lstat); nullopt when it cannot be asked for.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
