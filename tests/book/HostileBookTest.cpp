@@ -169,16 +169,32 @@ TEST_F(HostileBookTest, AReadOnlyFolderSaysWhy) {
     EXPECT_EQ(NamesIn(books), Names{"novel.epub"});
 }
 
+// The WinRAR stand-in, followed by after (a shell line; $1 is the step, $3 the unpack folder
+// and $5 the output for the pack).
+std::string Archiver(const TempFolder& temp, const std::string& after) {
+    const std::string archiver = temp / "WinRAR.exe";
+    std::filesystem::copy_file(CORVELA_TEST_DATA_DIR "/winrar-standin.sh", temp / "standin",
+                               std::filesystem::copy_options::overwrite_existing);
+    WriteScript(archiver, "\"" + temp / "standin" + "\" \"$@\" || exit $?\n" + after + "\nexit 0\n");
+    return archiver;
+}
+
 TEST_F(HostileBookTest, AHardLinkThatTheArchiverLeavesToAnOutsideFileIsBrokenFirst) {
     const std::string outside = temp / "outside.xhtml";
     WriteFileBytes(outside, "<p>简体</p>");
-    const std::string archiver = temp / "WinRAR.exe";
-    std::filesystem::copy_file(CORVELA_TEST_DATA_DIR "/winrar-standin.sh", temp / "standin");
-    WriteScript(archiver, "\"" + temp / "standin" + "\" \"$@\" || exit $?\n[ \"$1\" = x ] && ln \"" +
-                              outside + "\" \"$3/OEBPS/linked.xhtml\"\nexit 0\n");
+    const std::string archiver =
+        Archiver(temp, "[ \"$1\" = x ] && ln \"" + outside + "\" \"$3/OEBPS/linked.xhtml\"");
     ASSERT_EQ(Run(MakeBook("novel.epub"), archiver).reason, "");
     EXPECT_EQ(ReadFileBytes(outside), "<p>简体</p>");
     EXPECT_EQ(Output()["OEBPS/linked.xhtml"], "<p>簡體</p>");
+}
+
+TEST_F(HostileBookTest, AnArchiverThatLeavesAFileOutIsNotBelieved) {
+    const std::string archiver =
+        Archiver(temp, "[ \"$1\" = a ] && zip -qd \"$5\" OEBPS/chapter.xhtml");
+    const BookOutcome outcome = Run(MakeBook("novel.epub"), archiver);
+    EXPECT_EQ(outcome.reason, "压缩程序没有把 OEBPS/chapter.xhtml 放进输出文件");
+    EXPECT_EQ(NamesIn(books), Names{"novel.epub"});
 }
 
 }  // namespace

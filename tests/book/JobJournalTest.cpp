@@ -76,7 +76,7 @@ TEST_F(JobJournalTest, TheNextJobRemovesWhatAKilledJobMadeAndNothingElse) {
     std::filesystem::remove(books + "/solo.epub");
     std::filesystem::remove_all(books + "/out.partial");
     std::filesystem::create_directory(books + "/out.partial");
-    JobJournal::RemoveAbandoned();
+    { JobScratch nextJob; }
     EXPECT_EQ(NamesIn(books),
               (Names{"novel.epub", "novel", "solo.zip", "out.partial"}));  // solo.zip: only name
     EXPECT_EQ(ReadFileBytes(books + "/novel/notes.txt"), "mine");
