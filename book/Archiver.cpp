@@ -14,13 +14,18 @@ constexpr const char* kZipFailed = "调用 zip 失败";
 using Stage = ToolStep::Stage;
 
 // What the exit statuses of unzip and zip mean, where a user can act on it.
-const std::map<int, const char*> kUnzipStatusMeaning{
-    {2, "书有错误或有条目解不出"}, {3, "书已损坏"},   {9, "书不是 ZIP 文件"},
-    {5, "书中有加密条目"},    {50, "磁盘已满"},         {51, "书已损坏"},
-    {81, "书中有加密条目或不支持的压缩方式"}, {82, "书中有加密条目"}};
-const std::map<int, const char*> kZipStatusMeaning{
-    {12, "没有可压缩的文件"}, {14, "写入失败，磁盘可能已满"}, {15, "无法建立输出文件"},
-    {18, "有文件无法读取"}};
+const std::map<int, const char*> kUnzipStatusMeaning{{2, "书有错误或有条目解不出"},
+                                                     {3, "书已损坏"},
+                                                     {9, "书不是 ZIP 文件"},
+                                                     {5, "书中有加密条目"},
+                                                     {50, "磁盘已满"},
+                                                     {51, "书已损坏"},
+                                                     {81, "书中有加密条目或不支持的压缩方式"},
+                                                     {82, "书中有加密条目"}};
+const std::map<int, const char*> kZipStatusMeaning{{12, "没有可压缩的文件"},
+                                                   {14, "写入失败，磁盘可能已满"},
+                                                   {15, "无法建立输出文件"},
+                                                   {18, "有文件无法读取"}};
 
 std::string Explained(const char* failureMessage, int exitStatus,
                       const std::map<int, const char*>& meanings) {
@@ -34,8 +39,7 @@ class ZipToolsArchiver : public Archiver {
     bool UnpacksRelabelledCopy() const override { return true; }
 
     ToolStep Unpack(const std::string& archiveName, const std::string& folder) const override {
-        return {Stage::Unpack, BuildUnzipExtractCommand(archiveName, folder), "", "",
-                kUnzipFailed};
+        return {Stage::Unpack, BuildUnzipExtractCommand(archiveName, folder), "", "", kUnzipFailed};
     }
 
     std::vector<ToolStep> Pack(const std::string& packedName,
@@ -58,9 +62,9 @@ class ZipToolsArchiver : public Archiver {
     std::optional<std::string> Judge(const ToolStep& step, int exitStatus) const override {
         if (step.stage == Stage::Unpack) {
             // 1 is a warning only (a skipped "../" part, for instance): the entries are out.
-            return exitStatus <= 1 ? std::nullopt
-                                   : std::optional(Explained(kUnzipFailed, exitStatus,
-                                                             kUnzipStatusMeaning));
+            return exitStatus <= 1
+                       ? std::nullopt
+                       : std::optional(Explained(kUnzipFailed, exitStatus, kUnzipStatusMeaning));
         }
         return exitStatus == 0
                    ? std::nullopt

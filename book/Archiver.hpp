@@ -10,8 +10,8 @@ struct ToolStep {
     enum class Stage { Unpack, Pack };
     Stage stage = Stage::Unpack;
     std::string command;
-    std::string workingDirectory;  // empty: the job's own
-    std::string standardInput;     // a file for the tool's standard input; empty: /dev/null
+    std::string workingDirectory;     // empty: the job's own
+    std::string standardInput;        // a file for the tool's standard input; empty: /dev/null
     const char* failureMessage = "";  // shown when the tool cannot be started
 };
 

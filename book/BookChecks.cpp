@@ -23,6 +23,17 @@ std::uint64_t SaturatingSum(std::uint64_t a, std::uint64_t b) {
     return b > UINT64_MAX - a ? UINT64_MAX : a + b;
 }
 
+// The first bytes of text, at most count, never cutting a UTF-8 character in two.
+std::string Beginning(const std::string& text, std::size_t count) {
+    if (text.size() <= count) {
+        return text;
+    }
+    while (count > 0 && (static_cast<unsigned char>(text[count]) & 0xC0) == 0x80) {
+        --count;
+    }
+    return text.substr(0, count);
+}
+
 std::string InMebibytes(std::uint64_t bytes) {
     return std::to_string((bytes + kMebibyte - 1) / kMebibyte) + " MB";
 }
@@ -31,7 +42,8 @@ std::string InMebibytes(std::uint64_t bytes) {
 void CollectFiles(const std::string& folder, const std::string& prefix,
                   std::vector<std::string>& files) {
     const std::optional<std::vector<platform::FolderEntry>> entries = SortedEntries(folder);
-    for (const platform::FolderEntry& entry : entries.value_or(std::vector<platform::FolderEntry>{})) {
+    for (const platform::FolderEntry& entry :
+         entries.value_or(std::vector<platform::FolderEntry>{})) {
         if (entry.type == platform::EntryType::File) {
             files.push_back(prefix + entry.name);
         } else if (entry.type == platform::EntryType::Folder) {
@@ -74,16 +86,16 @@ std::optional<std::string> CheckBeforeUnpack(const std::string& bookPath,
         return kEncrypted + encrypted;
     }
     if (!tooLong.empty()) {
-        return "书中有条目的路径太长，系统无法解出：" + tooLong.substr(0, 200) + "…";
+        return "书中有条目的路径太长，系统无法解出：" + Beginning(tooLong, 200) + "…";
     }
     const std::uint64_t bookSize = book->Size().value_or(0);
     // The unpacked tree, a relabelled copy of the book and the output beside it.
-    const std::uint64_t needed = SaturatingSum(
-        SaturatingSum(unpacked, SpaceMargin(unpacked)), SaturatingSum(bookSize, bookSize));
+    const std::uint64_t needed = SaturatingSum(SaturatingSum(unpacked, SpaceMargin(unpacked)),
+                                               SaturatingSum(bookSize, bookSize));
     const std::optional<std::uint64_t> free = platform::FreeSpace(folder);
     if (free && *free < needed) {
-        return "磁盘空间不足：解包这本书需要约 " + InMebibytes(needed) + "，" + folder +
-               " 只剩 " + InMebibytes(*free);
+        return "磁盘空间不足：解包这本书需要约 " + InMebibytes(needed) + "，" + folder + " 只剩 " +
+               InMebibytes(*free);
     }
     return std::nullopt;
 }

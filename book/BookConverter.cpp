@@ -165,9 +165,8 @@ Failure RunPackSteps(CBookConverter& job, const Archiver& archiver, const std::s
         Failure failure = RunStep(job, archiver, steps[i], stop, &tooLong);
         const std::string listPath = partialFolder + "/" + kNameList;
         const std::optional<ToolStep> fromList =
-            tooLong && i + 1 == steps.size()
-                ? archiver.PackFromList(packedName, folder, listPath)
-                : std::nullopt;
+            tooLong && i + 1 == steps.size() ? archiver.PackFromList(packedName, folder, listPath)
+                                             : std::nullopt;
         if (fromList) {
             failure = WriteNameList(folder, listPath);
             if (!failure) {
@@ -192,8 +191,7 @@ Failure Pack(CBookConverter& job, const Archiver& archiver, const std::string& o
     }
     const std::string packedName = *partialFolder + "/" + BaseName(outputPath);
     const std::string& folder = scratch.UnpackFolder();
-    if (Failure failure =
-            RunPackSteps(job, archiver, packedName, folder, *partialFolder, stop)) {
+    if (Failure failure = RunPackSteps(job, archiver, packedName, folder, *partialFolder, stop)) {
         return failure;
     }
     if (stop.stop_requested()) {

@@ -31,8 +31,8 @@ std::string JournalFolder() {
     return {};
 }
 
-// One line of a journal: tag, kind, device, inode, birth time, then the path with its length before it (a
-// path may hold any byte but NUL, a line break included).
+// One line of a journal: tag, kind, device, inode, birth time, then the path with its length before
+// it (a path may hold any byte but NUL, a line break included).
 struct JournalLine {
     char tag = 0;
     ScratchKind kind = ScratchKind::Copy;
@@ -137,8 +137,8 @@ void JobJournal::RemoveAbandoned() {
 bool JobJournal::Record(char tag, const std::string& path, ScratchKind kind,
                         const FileIdentity& identity) {
     std::ostringstream line;
-    line << tag << ' ' << static_cast<char>(kind) << ' ' << identity.device << ' '
-         << identity.inode << ' ' << identity.born << ' ' << path.size() << ':' << path << '\n';
+    line << tag << ' ' << static_cast<char>(kind) << ' ' << identity.device << ' ' << identity.inode
+         << ' ' << identity.born << ' ' << path.size() << ':' << path << '\n';
     return file_.Append(line.str());
 }
 
@@ -150,8 +150,7 @@ bool JobJournal::Created(const std::string& path, ScratchKind kind, const FileId
     return Record('M', path, kind, identity);
 }
 
-bool JobJournal::WillName(const std::string& path, ScratchKind kind,
-                          const FileIdentity& identity) {
+bool JobJournal::WillName(const std::string& path, ScratchKind kind, const FileIdentity& identity) {
     return Record('N', path, kind, identity);
 }
 

@@ -34,7 +34,8 @@ class JobJournal {
     // Records that path now exists as identity; false when the record could not be written.
     bool Created(const std::string& path, ScratchKind kind, const platform::FileIdentity& identity);
     // Records that the entry of identity is about to be named path.
-    bool WillName(const std::string& path, ScratchKind kind, const platform::FileIdentity& identity);
+    bool WillName(const std::string& path, ScratchKind kind,
+                  const platform::FileIdentity& identity);
     // Removes the journal once everything it records is gone.
     void Finish();
 

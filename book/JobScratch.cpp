@@ -31,9 +31,9 @@ std::optional<std::string> JobScratch::Fail() {
     return std::nullopt;
 }
 
-std::optional<std::string> JobScratch::Make(
-    const std::string& wanted, ScratchKind kind, bool beforeExtension,
-    const std::function<bool(const std::string&)>& create) {
+std::optional<std::string> JobScratch::Make(const std::string& wanted, ScratchKind kind,
+                                            bool beforeExtension,
+                                            const std::function<bool(const std::string&)>& create) {
     const std::string temporary = TemporaryName(wanted);
     if (journal_ && !journal_->WillCreate(temporary, kind)) {
         return Fail();
@@ -49,8 +49,8 @@ std::optional<std::string> JobScratch::Make(
     if (journal_ && !journal_->Created(temporary, kind, *identity)) {
         return Fail();
     }
-    std::optional<std::string> named = MoveUnderFreshName(
-        temporary, wanted, beforeExtension, [&](const std::string& candidate) {
+    std::optional<std::string> named =
+        MoveUnderFreshName(temporary, wanted, beforeExtension, [&](const std::string& candidate) {
             return !journal_ || journal_->WillName(candidate, kind, *identity);
         });
     if (!named) {
@@ -75,9 +75,8 @@ std::optional<std::string> JobScratch::MakeSecondName(const std::string& book,
             return link;
         }
     }
-    return Make(wanted, ScratchKind::Copy, true, [&book](const std::string& name) {
-        return platform::CopyNoReplace(book, name);
-    });
+    return Make(wanted, ScratchKind::Copy, true,
+                [&book](const std::string& name) { return platform::CopyNoReplace(book, name); });
 }
 
 void JobScratch::Remove(const std::string& path) {

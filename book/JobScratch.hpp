@@ -45,8 +45,8 @@ class JobScratch {
     std::string TemporaryName(const std::string& beside);
     // Creates an entry of kind at a temporary name beside wanted with create, then names it.
     std::optional<std::string> Make(const std::string& wanted, ScratchKind kind,
-                                     bool beforeExtension,
-                                     const std::function<bool(const std::string&)>& create);
+                                    bool beforeExtension,
+                                    const std::function<bool(const std::string&)>& create);
     std::optional<std::string> Fail();
 
     std::optional<JobJournal> journal_;

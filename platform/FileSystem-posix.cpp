@@ -5,8 +5,8 @@
 #include <linux/limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <array>
@@ -153,8 +153,8 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
             ? static_cast<std::uint64_t>(status.stx_btime.tv_sec) * 1000000000u +
                   status.stx_btime.tv_nsec
             : 0;
-    return FileIdentity{::makedev(status.stx_dev_major, status.stx_dev_minor), status.stx_ino,
-                        born, status.stx_nlink, TypeOfMode(status.stx_mode)};
+    return FileIdentity{::makedev(status.stx_dev_major, status.stx_dev_minor), status.stx_ino, born,
+                        status.stx_nlink, TypeOfMode(status.stx_mode)};
 }
 
 std::optional<std::uint64_t> FreeSpace(const std::string& folder) {

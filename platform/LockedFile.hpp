@@ -31,7 +31,8 @@ class LockedFile {
     const std::string& Path() const { return path_; }
 
   private:
-    LockedFile(int descriptor, std::string path) : descriptor_(descriptor), path_(std::move(path)) {}
+    LockedFile(int descriptor, std::string path)
+        : descriptor_(descriptor), path_(std::move(path)) {}
     static std::optional<LockedFile> Lock(int descriptor, const std::string& path);
 
     int descriptor_ = -1;

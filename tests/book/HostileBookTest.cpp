@@ -57,8 +57,8 @@ Names OutputNames(const std::string& output) {
 }
 
 TEST_F(HostileBookTest, EveryNameReachesTheOutputAsAName) {
-    const std::vector<std::string> names{"*.xhtml", "*", "?x", "[ab]", "a",
-                                         "-x",      "--", "@names", "a b", "OEBPS/*.xhtml"};
+    const std::vector<std::string> names{"*.xhtml", "*",  "?x",     "[ab]", "a",
+                                         "-x",      "--", "@names", "a b",  "OEBPS/*.xhtml"};
     std::vector<ZipEntryPlan> extra;
     for (const std::string& name : names) {
         extra.push_back({name, "<p>简体</p>"});
@@ -141,7 +141,10 @@ TEST_F(HostileBookTest, BooksThatCannotBeConvertedSayWhyAndLeaveNothingBeside) {
              ClaimSizes(MakeBook("novel.epub", many), claimed);
          },
          "磁盘空间不足"},
-        {[&] { MakeBook("novel.epub", {{deep + "x.xhtml", "x"}}); }, "路径太长"},
+        {[&] {
+             MakeBook("novel.epub", {{deep + "x.xhtml", "x"}});
+         },
+         "路径太长"},
         {[&] { std::filesystem::create_directory(book); }, "无法打开书文件：Is a directory"},
         {[] {}, "无法打开书文件：No such file or directory"}};
     for (const auto& [make, reason] : cases) {
@@ -175,7 +178,8 @@ std::string Archiver(const TempFolder& temp, const std::string& after) {
     const std::string archiver = temp / "WinRAR.exe";
     std::filesystem::copy_file(CORVELA_TEST_DATA_DIR "/winrar-standin.sh", temp / "standin",
                                std::filesystem::copy_options::overwrite_existing);
-    WriteScript(archiver, "\"" + temp / "standin" + "\" \"$@\" || exit $?\n" + after + "\nexit 0\n");
+    WriteScript(archiver,
+                "\"" + temp / "standin" + "\" \"$@\" || exit $?\n" + after + "\nexit 0\n");
     return archiver;
 }
 
