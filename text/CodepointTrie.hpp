@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace text {
+
+// Decodes the character at the start of well-formed UTF-8 into codepoint; returns its length.
+inline std::size_t NextCodepoint(const unsigned char* bytes, char32_t& codepoint) {
+    const unsigned lead = bytes[0];
+    if (lead < 0x80) {
+        codepoint = lead;
+        return 1;
+    }
+    if (lead < 0xE0) {
+        codepoint = ((lead & 0x1Fu) << 6) | (bytes[1] & 0x3Fu);
+        return 2;
+    }
+    if (lead < 0xF0) {
+        codepoint = ((lead & 0x0Fu) << 12) | ((bytes[1] & 0x3Fu) << 6) | (bytes[2] & 0x3Fu);
+        return 3;
+    }
+    codepoint = ((lead & 0x07u) << 18) | ((bytes[1] & 0x3Fu) << 12) | ((bytes[2] & 0x3Fu) << 6) |
+                (bytes[3] & 0x3Fu);
+    return 4;
+}
+
+// A trie over Unicode code points whose edges live in one open-addressing hash table keyed by
+// (node, code point): compact, and one probe per character on the hot path.
+class CodepointTrie {
+  public:
+    static constexpr std::uint32_t kRoot = 0;
+    static constexpr std::uint32_t kNoNode = 0xFFFFFFFFu;
+
+    CodepointTrie();
+
+    // The node that key's characters lead to from the root, created as needed. key must be
+    // well-formed UTF-8.
+    std::uint32_t Insert(std::string_view key);
+
+    // The node that key leads to, or kNoNode.
+    std::uint32_t Find(std::string_view key) const;
+
+    // The child of node along codepoint, or kNoNode.
+    std::uint32_t Child(std::uint32_t node, char32_t codepoint) const {
+        const std::uint64_t key = EdgeKey(node, codepoint);
+        for (std::uint64_t slot = SlotOf(key);; slot = (slot + 1) & mask_) {
+            const Edge& edge = edges_[slot];
+            if (edge.key == key) {
+                return edge.child;
+            }
+            if (edge.key == kEmpty) {
+                return kNoNode;
+            }
+        }
+    }
+
+    std::size_t NodeCount() const { return nodeCount_; }
+    std::size_t MemoryBytes() const { return edges_.capacity() * sizeof(Edge); }
+
+  private:
+    struct Edge {
+        std::uint64_t key;
+        std::uint32_t child;
+    };
+    static constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
+
+    static std::uint64_t EdgeKey(std::uint32_t node, char32_t codepoint) {
+        return (std::uint64_t{node} << 21) | codepoint;
+    }
+    std::uint64_t SlotOf(std::uint64_t key) const {
+        return (key * 0x9E3779B97F4A7C15ull) >> shift_;
+    }
+    void AddEdge(std::uint64_t key, std::uint32_t child);
+    void Grow();
+
+    std::vector<Edge> edges_;
+    std::uint64_t mask_ = 0;
+    unsigned shift_ = 0;
+    std::size_t edgeCount_ = 0;
+    std::uint32_t nodeCount_ = 1;
+};
+
+}  // namespace text

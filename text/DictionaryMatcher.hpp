@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "text/CodepointTrie.hpp"
+#include "text/OpenccConfiguration.hpp"
+
+namespace text {
+
+// A dictionary group merged into one trie that answers OpenCC's prefix match: at a position,
+// the first dictionary of the group that has any key there wins, with its longest key there.
+class DictionaryMatcher {
+  public:
+    struct Match {
+        std::size_t length = 0;  // bytes of the winning key; 0 when no key matches
+        std::uint32_t node = CodepointTrie::kNoNode;
+    };
+
+    explicit DictionaryMatcher(const DictionaryGroup& group);
+
+    // The winning key at the start of text.
+    Match MatchAt(std::string_view text) const;
+
+    // The winning key at the start of text, whose first `consumed` bytes lead to node.
+    Match MatchFrom(std::uint32_t node, std::size_t consumed, std::string_view text) const {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+        Match best;
+        unsigned bestRank = kNoRank;
+        for (std::size_t at = consumed;;) {
+            const unsigned rank = terminals_[node].rank;
+            if (rank != kNoRank && rank <= bestRank) {
+                bestRank = rank;
+                best = {at, node};
+            }
+            if (at == text.size()) {
+                break;
+            }
+            char32_t codepoint = 0;
+            const std::size_t length = NextCodepoint(bytes + at, codepoint);
+            node = trie_.Child(node, codepoint);
+            if (node == CodepointTrie::kNoNode) {
+                break;
+            }
+            at += length;
+        }
+        if (bestRank == kNoRank) {
+            return {};
+        }
+        return best;
+    }
+
+    // The replacement of the key that ends at node.
+    std::string_view ValueAt(std::uint32_t node) const {
+        const Terminal& terminal = terminals_[node];
+        return std::string_view(values_).substr(terminal.valueOffset, terminal.valueLength);
+    }
+
+    // True when a key of the group ends at node.
+    bool IsKey(std::uint32_t node) const { return terminals_[node].rank != kNoRank; }
+
+    // One step of OpenCC's conversion chain over one segment: from left to right, the winning
+    // key is replaced by its value, and a character without one is kept.
+    void ConvertSegment(std::string_view segment, std::string& out) const;
+
+    const CodepointTrie& Trie() const { return trie_; }
+    std::size_t MemoryBytes() const;
+
+  private:
+    static constexpr unsigned kNoRank = 0xFF;
+
+    struct Terminal {
+        std::uint32_t valueOffset = 0;
+        std::uint16_t valueLength = 0;
+        std::uint8_t rank = kNoRank;  // the dictionary's place in the group
+    };
+
+    CodepointTrie trie_;
+    std::vector<Terminal> terminals_;  // by node
+    std::string values_;
+};
+
+}  // namespace text
