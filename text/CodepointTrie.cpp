@@ -5,14 +5,13 @@
 namespace text {
 namespace {
 
-constexpr unsigned kInitialBits = 10;
+constexpr std::size_t kInitialCapacity = 1024;
 
 }  // namespace
 
-CodepointTrie::CodepointTrie()
-    : edges_(std::size_t{1} << kInitialBits, Edge{kEmpty, kNoNode}),
-      mask_((std::uint64_t{1} << kInitialBits) - 1),
-      shift_(64 - kInitialBits) {}
+CodepointTrie::CodepointTrie() {
+    Rehash(kInitialCapacity);
+}
 
 std::uint32_t CodepointTrie::Insert(std::string_view key) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(key.data());
@@ -23,7 +22,10 @@ std::uint32_t CodepointTrie::Insert(std::string_view key) {
         std::uint32_t child = Child(node, codepoint);
         if (child == kNoNode) {
             child = nodeCount_++;
-            AddEdge(EdgeKey(node, codepoint), child);
+            if (2 * (edgeCount_ + 1) > edges_.size()) {
+                Rehash(2 * edges_.size());
+            }
+            AddEdge({node, codepoint, child});
         }
         node = child;
     }
@@ -41,28 +43,31 @@ std::uint32_t CodepointTrie::Find(std::string_view key) const {
     return node;
 }
 
-void CodepointTrie::AddEdge(std::uint64_t key, std::uint32_t child) {
-    // At most half full, so a miss stops after a probe or two.
-    if (2 * (edgeCount_ + 1) > edges_.size()) {
-        Grow();
+void CodepointTrie::Reserve(std::size_t edges) {
+    const std::size_t capacity = std::bit_ceil(2 * (edgeCount_ + edges));
+    if (capacity > edges_.size()) {
+        Rehash(capacity);
     }
-    std::uint64_t slot = SlotOf(key);
-    while (edges_[slot].key != kEmpty) {
+}
+
+void CodepointTrie::AddEdge(const Edge& edge) {
+    std::size_t slot = SlotOf(edge.node, edge.codepoint);
+    while (edges_[slot].node != kNoNode) {
         slot = (slot + 1) & mask_;
     }
-    edges_[slot] = Edge{key, child};
+    edges_[slot] = edge;
     ++edgeCount_;
 }
 
-void CodepointTrie::Grow() {
-    std::vector<Edge> old(2 * edges_.size(), Edge{kEmpty, kNoNode});
+void CodepointTrie::Rehash(std::size_t capacity) {
+    std::vector<Edge> old(capacity, Edge{kNoNode, 0, kNoNode});
     old.swap(edges_);
-    mask_ = edges_.size() - 1;
-    shift_ = 64 - static_cast<unsigned>(std::countr_zero(edges_.size()));
+    mask_ = capacity - 1;
+    shift_ = 64 - static_cast<unsigned>(std::countr_zero(capacity));
     edgeCount_ = 0;
     for (const Edge& edge : old) {
-        if (edge.key != kEmpty) {
-            AddEdge(edge.key, edge.child);
+        if (edge.node != kNoNode) {
+            AddEdge(edge);
         }
     }
 }

@@ -28,7 +28,7 @@ inline std::size_t NextCodepoint(const unsigned char* bytes, char32_t& codepoint
 }
 
 // A trie over Unicode code points whose edges live in one open-addressing hash table keyed by
-// (node, code point): compact, and one probe per character on the hot path.
+// (node, code point), at most half full: compact, and about one probe per character.
 class CodepointTrie {
   public:
     static constexpr std::uint32_t kRoot = 0;
@@ -45,39 +45,40 @@ class CodepointTrie {
 
     // The child of node along codepoint, or kNoNode.
     std::uint32_t Child(std::uint32_t node, char32_t codepoint) const {
-        const std::uint64_t key = EdgeKey(node, codepoint);
-        for (std::uint64_t slot = SlotOf(key);; slot = (slot + 1) & mask_) {
+        for (std::size_t slot = SlotOf(node, codepoint);; slot = (slot + 1) & mask_) {
             const Edge& edge = edges_[slot];
-            if (edge.key == key) {
+            if (edge.node == node && edge.codepoint == codepoint) {
                 return edge.child;
             }
-            if (edge.key == kEmpty) {
+            if (edge.node == kNoNode) {
                 return kNoNode;
             }
         }
     }
+
+    // Makes room for edges more edges (about one per character of the keys to come), so that
+    // inserting them does not rehash.
+    void Reserve(std::size_t edges);
 
     std::size_t NodeCount() const { return nodeCount_; }
     std::size_t MemoryBytes() const { return edges_.capacity() * sizeof(Edge); }
 
   private:
     struct Edge {
-        std::uint64_t key;
+        std::uint32_t node;
+        char32_t codepoint;
         std::uint32_t child;
     };
-    static constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
 
-    static std::uint64_t EdgeKey(std::uint32_t node, char32_t codepoint) {
-        return (std::uint64_t{node} << 21) | codepoint;
+    std::size_t SlotOf(std::uint32_t node, char32_t codepoint) const {
+        const std::uint64_t key = (std::uint64_t{node} << 21) | codepoint;
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_);
     }
-    std::uint64_t SlotOf(std::uint64_t key) const {
-        return (key * 0x9E3779B97F4A7C15ull) >> shift_;
-    }
-    void AddEdge(std::uint64_t key, std::uint32_t child);
-    void Grow();
+    void AddEdge(const Edge& edge);
+    void Rehash(std::size_t capacity);
 
     std::vector<Edge> edges_;
-    std::uint64_t mask_ = 0;
+    std::size_t mask_ = 0;
     unsigned shift_ = 0;
     std::size_t edgeCount_ = 0;
     std::uint32_t nodeCount_ = 1;

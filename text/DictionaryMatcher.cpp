@@ -4,12 +4,29 @@
 
 namespace text {
 
+namespace {
+
+std::size_t CharacterCount(const DictionaryGroup& group) {
+    std::size_t count = 0;
+    for (const SharedDictionary& dictionary : group) {
+        for (const DictionaryEntry& entry : *dictionary) {
+            for (const char byte : entry.key) {
+                count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+            }
+        }
+    }
+    return count;
+}
+
+}  // namespace
+
 DictionaryMatcher::DictionaryMatcher(const DictionaryGroup& group) {
     if (group.size() >= kNoRank) {
         throw std::runtime_error("词典组过大");
     }
+    trie_.Reserve(CharacterCount(group));
     for (std::size_t rank = 0; rank < group.size(); ++rank) {
-        for (const DictionaryEntry& entry : group[rank]) {
+        for (const DictionaryEntry& entry : *group[rank]) {
             const std::uint32_t node = trie_.Insert(entry.key);
             if (terminals_.size() < trie_.NodeCount()) {
                 terminals_.resize(trie_.NodeCount());
@@ -34,22 +51,6 @@ DictionaryMatcher::DictionaryMatcher(const DictionaryGroup& group) {
 
 DictionaryMatcher::Match DictionaryMatcher::MatchAt(std::string_view text) const {
     return MatchFrom(CodepointTrie::kRoot, 0, text);
-}
-
-void DictionaryMatcher::ConvertSegment(std::string_view segment, std::string& out) const {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(segment.data());
-    for (std::size_t at = 0; at < segment.size();) {
-        const Match match = MatchAt(segment.substr(at));
-        if (match.length > 0) {
-            out += ValueAt(match.node);
-            at += match.length;
-            continue;
-        }
-        char32_t codepoint = 0;
-        const std::size_t length = NextCodepoint(bytes + at, codepoint);
-        out.append(segment.substr(at, length));
-        at += length;
-    }
 }
 
 std::size_t DictionaryMatcher::MemoryBytes() const {

@@ -62,10 +62,6 @@ class DictionaryMatcher {
     // True when a key of the group ends at node.
     bool IsKey(std::uint32_t node) const { return terminals_[node].rank != kNoRank; }
 
-    // One step of OpenCC's conversion chain over one segment: from left to right, the winning
-    // key is replaced by its value, and a character without one is kept.
-    void ConvertSegment(std::string_view segment, std::string& out) const;
-
     const CodepointTrie& Trie() const { return trie_; }
     std::size_t MemoryBytes() const;
 

@@ -9,6 +9,7 @@
 #include <opencc/Lexicon.hpp>
 #include <opencc/MaxMatchSegmentation.hpp>
 
+#include <map>
 #include <stdexcept>
 
 #include "text/Utf8Codec.hpp"
@@ -43,22 +44,33 @@ Dictionary EntriesOf(const opencc::Dict& dict) {
     return entries;
 }
 
-// A group inside a group is consulted in the same first-match order, so it flattens.
-void AddLeafDictionaries(const opencc::DictPtr& dict, DictionaryGroup& group) {
-    if (const auto inner = std::dynamic_pointer_cast<opencc::DictGroup>(dict)) {
-        for (const opencc::DictPtr& member : inner->GetDicts()) {
-            AddLeafDictionaries(member, group);
-        }
-        return;
+// Copies libopencc's dictionaries into plain data, each dictionary object once.
+class DictionaryReader {
+  public:
+    DictionaryGroup GroupOf(const opencc::DictPtr& dict) {
+        DictionaryGroup group;
+        AddLeaves(dict, group);
+        return group;
     }
-    group.push_back(EntriesOf(*dict));
-}
 
-DictionaryGroup GroupOf(const opencc::DictPtr& dict) {
-    DictionaryGroup group;
-    AddLeafDictionaries(dict, group);
-    return group;
-}
+  private:
+    // A group inside a group is consulted in the same first-match order, so it flattens.
+    void AddLeaves(const opencc::DictPtr& dict, DictionaryGroup& group) {
+        if (const auto inner = std::dynamic_pointer_cast<opencc::DictGroup>(dict)) {
+            for (const opencc::DictPtr& member : inner->GetDicts()) {
+                AddLeaves(member, group);
+            }
+            return;
+        }
+        SharedDictionary& read = read_[dict.get()];
+        if (!read) {
+            read = std::make_shared<const Dictionary>(EntriesOf(*dict));
+        }
+        group.push_back(read);
+    }
+
+    std::map<const opencc::Dict*, SharedDictionary> read_;
+};
 
 OpenccConfiguration Describe(const opencc::Converter& converter) {
     const auto segmentation =
@@ -66,10 +78,11 @@ OpenccConfiguration Describe(const opencc::Converter& converter) {
     if (!segmentation) {
         throw std::runtime_error("不支持的分词方式");
     }
+    DictionaryReader reader;
     OpenccConfiguration configuration;
-    configuration.segmentation = GroupOf(segmentation->GetDict());
+    configuration.segmentation = reader.GroupOf(segmentation->GetDict());
     for (const opencc::ConversionPtr& step : converter.GetConversionChain()->GetConversions()) {
-        configuration.chain.push_back(GroupOf(step->GetDict()));
+        configuration.chain.push_back(reader.GroupOf(step->GetDict()));
     }
     return configuration;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,12 @@ struct DictionaryEntry {
 
 using Dictionary = std::vector<DictionaryEntry>;
 
+// A dictionary file that the configuration names in several places is read once and shared.
+using SharedDictionary = std::shared_ptr<const Dictionary>;
+
 // Dictionaries consulted in order: at a position, the first one with any key there wins, with
 // its longest key there.
-using DictionaryGroup = std::vector<Dictionary>;
+using DictionaryGroup = std::vector<SharedDictionary>;
 
 struct OpenccConfiguration {
     DictionaryGroup segmentation;        // the longest-match segmentation's dictionaries

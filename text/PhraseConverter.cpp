@@ -1,49 +1,13 @@
 #include "text/PhraseConverter.hpp"
 
 #include <algorithm>
-#include <cstring>
+
+#include "text/OutputCursor.hpp"
 
 namespace text {
 namespace {
 
 constexpr char32_t kBmpSize = 0x10000;
-constexpr char32_t kCodepointCount = 0x110000;
-
-// Appends to a string through a raw cursor, growing it by doubling; trims it when done.
-class OutputCursor {
-  public:
-    OutputCursor(std::string& out, std::size_t expected) : out_(out), size_(out.size()) {
-        out_.resize(size_ + expected + kSlack);
-    }
-    OutputCursor(const OutputCursor&) = delete;
-    OutputCursor& operator=(const OutputCursor&) = delete;
-    ~OutputCursor() { out_.resize(size_); }
-
-    void Append(const char* bytes, std::size_t length) {
-        if (size_ + length + kSlack > out_.size()) {
-            out_.resize(std::max(2 * out_.size(), size_ + length + kSlack));
-        }
-        std::memcpy(out_.data() + size_, bytes, length);
-        size_ += length;
-    }
-    void Append(std::string_view bytes) { Append(bytes.data(), bytes.size()); }
-
-  private:
-    static constexpr std::size_t kSlack = 16;
-    std::string& out_;
-    std::size_t size_;
-};
-
-std::vector<char32_t> CodepointsOf(std::string_view text) {
-    std::vector<char32_t> codepoints;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    for (std::size_t at = 0; at < text.size();) {
-        char32_t codepoint = 0;
-        at += NextCodepoint(bytes + at, codepoint);
-        codepoints.push_back(codepoint);
-    }
-    return codepoints;
-}
 
 std::string Utf8Of(char32_t codepoint) {
     std::string bytes;
@@ -65,6 +29,12 @@ std::string Utf8Of(char32_t codepoint) {
     return bytes;
 }
 
+char32_t FirstCodepoint(std::string_view text) {
+    char32_t codepoint = 0;
+    NextCodepoint(reinterpret_cast<const unsigned char*>(text.data()), codepoint);
+    return codepoint;
+}
+
 bool AllKeysIn(const Dictionary& dictionary, const DictionaryMatcher& matcher) {
     return std::all_of(dictionary.begin(), dictionary.end(), [&](const DictionaryEntry& entry) {
         const std::uint32_t node = matcher.Trie().Find(entry.key);
@@ -72,27 +42,19 @@ bool AllKeysIn(const Dictionary& dictionary, const DictionaryMatcher& matcher) {
     });
 }
 
-// Per step, the characters that start a key of more than one character: where a step may
-// join characters. In a run no key of the segmentation dictionary starts anywhere, so the
-// first step's dictionaries whose keys all belong to it can never match there.
-std::vector<std::vector<bool>> LeadsByStep(const OpenccConfiguration& configuration,
-                                           const DictionaryMatcher& segmentation) {
-    std::vector<std::vector<bool>> leads;
-    for (std::size_t step = 0; step < configuration.chain.size(); ++step) {
-        std::vector<bool>& stepLeads = leads.emplace_back(kCodepointCount, false);
-        for (const Dictionary& dictionary : configuration.chain[step]) {
-            if (step == 0 && AllKeysIn(dictionary, segmentation)) {
-                continue;
-            }
-            for (const DictionaryEntry& entry : dictionary) {
-                const std::vector<char32_t> key = CodepointsOf(entry.key);
-                if (key.size() > 1) {
-                    stepLeads[key.front()] = true;
-                }
-            }
+// The first step's dictionaries that can match somewhere in a run.
+DictionaryGroup FirstStepInRuns(const OpenccConfiguration& configuration,
+                                const DictionaryMatcher& segmentation) {
+    DictionaryGroup group;
+    for (const SharedDictionary& dictionary : configuration.chain.front()) {
+        const bool segments =
+            std::find(configuration.segmentation.begin(), configuration.segmentation.end(),
+                      dictionary) != configuration.segmentation.end();
+        if (!segments && !AllKeysIn(*dictionary, segmentation)) {
+            group.push_back(dictionary);
         }
     }
-    return leads;
+    return group;
 }
 
 }  // namespace
@@ -102,69 +64,72 @@ PhraseConverter::PhraseConverter(const std::string& configPath)
 
 PhraseConverter::PhraseConverter(const OpenccConfiguration& configuration)
     : segmentation_(configuration.segmentation), bmpPlans_(kBmpSize) {
-    chain_.reserve(configuration.chain.size());
-    for (const DictionaryGroup& step : configuration.chain) {
-        chain_.emplace_back(step);
+    if (!configuration.chain.empty()) {
+        runChain_.reserve(configuration.chain.size());
+        runChain_.emplace_back(FirstStepInRuns(configuration, segmentation_));
+        for (std::size_t step = 1; step < configuration.chain.size(); ++step) {
+            runChain_.emplace_back(configuration.chain[step]);
+        }
     }
-    PlanPhrases(configuration.segmentation);
+    std::size_t joiningSteps = 0;
+    for (const ChainStep& step : runChain_) {
+        reach_ += step.LongestKey() - 1;
+        joiningSteps += step.LongestKey() > 1;
+    }
+    oneJoiningStep_ = joiningSteps <= 1;
+    PlanPhrases(configuration);
     PlanCharacters(configuration);
 }
 
-void PhraseConverter::PlanPhrases(const DictionaryGroup& segmentation) {
+void PhraseConverter::PlanPhrases(const OpenccConfiguration& configuration) {
     phraseOutputs_.resize(segmentation_.Trie().NodeCount());
+    if (runChain_.empty()) {
+        return;
+    }
+    // A matched segment meets the whole first step, not the part that acts on runs.
+    const ChainStep first(configuration.chain.front());
     std::vector<bool> planned(phraseOutputs_.size(), false);
-    for (const Dictionary& dictionary : segmentation) {
-        for (const DictionaryEntry& entry : dictionary) {
+    std::string output;
+    std::string spare;
+    for (const SharedDictionary& dictionary : configuration.segmentation) {
+        for (const DictionaryEntry& entry : *dictionary) {
             const std::uint32_t node = segmentation_.Trie().Find(entry.key);
             if (planned[node]) {
                 continue;
             }
             planned[node] = true;
-            const std::size_t offset = phraseText_.size();
-            ConvertThroughChain(entry.key, phraseText_);
-            phraseOutputs_[node] = {static_cast<std::uint32_t>(offset),
-                                    static_cast<std::uint32_t>(phraseText_.size() - offset)};
+            output.clear();
+            ConvertThroughChain(entry.key, first, output, spare);
+            phraseOutputs_[node] = {static_cast<std::uint32_t>(phraseText_.size()),
+                                    static_cast<std::uint32_t>(output.size())};
+            phraseText_ += output;
         }
     }
     phraseText_.shrink_to_fit();
 }
 
 void PhraseConverter::PlanCharacters(const OpenccConfiguration& configuration) {
-    const std::vector<std::vector<bool>> leads = LeadsByStep(configuration, segmentation_);
-    // A character that starts no key in any step is kept by every step: it stays identity.
-    std::vector<bool> seen(kCodepointCount, false);
-    std::vector<std::pair<char32_t, CharacterPlan>> astral;
-    auto plan = [&](char32_t codepoint) -> CharacterPlan& {
-        if (codepoint < kBmpSize) {
-            return bmpPlans_[codepoint];
-        }
-        const auto found = std::find_if(astral.begin(), astral.end(),
-                                        [&](const auto& item) { return item.first == codepoint; });
-        return found != astral.end() ? found->second
-                                     : astral.emplace_back(codepoint, CharacterPlan{}).second;
-    };
-    for (const DictionaryGroup& step : configuration.chain) {
-        for (const Dictionary& dictionary : step) {
-            for (const DictionaryEntry& entry : dictionary) {
-                char32_t first = 0;
-                NextCodepoint(reinterpret_cast<const unsigned char*>(entry.key.data()), first);
-                if (!seen[first]) {
-                    seen[first] = true;
-                    plan(first).output = PlanCharacter(first, leads);
-                }
+    // A character that starts no key in any step of a run is kept by every step.
+    for (std::size_t step = 0; step < runChain_.size(); ++step) {
+        const DictionaryGroup group =
+            step == 0 ? FirstStepInRuns(configuration, segmentation_) : configuration.chain[step];
+        for (const SharedDictionary& dictionary : group) {
+            for (const DictionaryEntry& entry : *dictionary) {
+                const char32_t first = FirstCodepoint(entry.key);
+                CharacterPlan& plan = MutablePlanOf(first);
+                plan.output = PlanCharacter(first);
             }
         }
     }
-    for (const Dictionary& dictionary : configuration.segmentation) {
-        for (const DictionaryEntry& entry : dictionary) {
-            char32_t first = 0;
-            NextCodepoint(reinterpret_cast<const unsigned char*>(entry.key.data()), first);
-            plan(first).segmentationNode = segmentation_.Trie().Child(CodepointTrie::kRoot, first);
+    for (const SharedDictionary& dictionary : configuration.segmentation) {
+        for (const DictionaryEntry& entry : *dictionary) {
+            const char32_t first = FirstCodepoint(entry.key);
+            MutablePlanOf(first).segmentationNode =
+                segmentation_.Trie().Child(CodepointTrie::kRoot, first);
         }
     }
-    std::sort(astral.begin(), astral.end(),
+    std::sort(astralPlans_.begin(), astralPlans_.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
-    astralPlans_ = std::move(astral);
     for (char32_t byte = 0; byte < 128; ++byte) {
         const CharacterPlan& ascii = bmpPlans_[byte];
         plainAscii_[byte] = byte != 0 && ascii.output == kIdentity &&
@@ -173,24 +138,40 @@ void PhraseConverter::PlanCharacters(const OpenccConfiguration& configuration) {
     characterOutputs_.shrink_to_fit();
 }
 
-PhraseConverter::CharacterOutput PhraseConverter::PlanCharacter(
-    char32_t codepoint, const std::vector<std::vector<bool>>& leadsByStep) {
+// The character's output when no step joins it with its neighbours, whatever they are: each
+// step then maps character by character, and so does the chain. Otherwise its reach.
+PhraseConverter::CharacterOutput PhraseConverter::PlanCharacter(char32_t codepoint) {
     const std::string character = Utf8Of(codepoint);
     std::string text = character;
-    for (std::size_t step = 0; step < chain_.size(); ++step) {
-        for (const char32_t inner : CodepointsOf(text)) {
-            if (leadsByStep[step][inner]) {
-                return kThroughChain;
-            }
+    std::string next;
+    for (std::size_t step = 0; step < runChain_.size(); ++step) {
+        std::size_t joinLength = 0;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+        for (std::size_t at = 0; at < text.size();) {
+            char32_t inner = 0;
+            at += NextCodepoint(bytes + at, inner);
+            joinLength = std::max(joinLength, runChain_[step].JoinLength(inner));
         }
-        std::string next;
-        chain_[step].ConvertSegment(text, next);
-        text = std::move(next);
+        if (joinLength > 0) {
+            std::size_t reach = joinLength - 1;
+            for (std::size_t later = step + 1; later < runChain_.size(); ++later) {
+                reach += runChain_[later].LongestKey() - 1;
+            }
+            return kThroughChain |
+                   static_cast<CharacterOutput>(std::min<std::size_t>(reach, kReachMask));
+        }
+        next.clear();
+        runChain_[step].Convert(text, next);
+        if (next.empty()) {
+            // Reaches are counted in characters that have output in every step.
+            return kThroughChain;
+        }
+        text.swap(next);
     }
     if (text == character) {
         return kIdentity;
     }
-    if (text.size() > 0xFF) {
+    if (text.size() > 0xFF || characterOutputs_.size() >= (kThroughChain >> 8)) {
         return kThroughChain;
     }
     const auto offset = static_cast<std::uint32_t>(characterOutputs_.size());
@@ -198,10 +179,19 @@ PhraseConverter::CharacterOutput PhraseConverter::PlanCharacter(
     return (offset << 8) | static_cast<std::uint32_t>(text.size());
 }
 
-const PhraseConverter::CharacterPlan& PhraseConverter::PlanOf(char32_t codepoint) const {
+PhraseConverter::CharacterPlan& PhraseConverter::MutablePlanOf(char32_t codepoint) {
     if (codepoint < kBmpSize) {
         return bmpPlans_[codepoint];
     }
+    // Only while building, and only a few hundred characters lie outside the BMP.
+    const auto found = std::find_if(astralPlans_.begin(), astralPlans_.end(),
+                                    [&](const auto& item) { return item.first == codepoint; });
+    return found != astralPlans_.end()
+               ? found->second
+               : astralPlans_.emplace_back(codepoint, CharacterPlan{}).second;
+}
+
+const PhraseConverter::CharacterPlan& PhraseConverter::AstralPlanOf(char32_t codepoint) const {
     static constexpr CharacterPlan kPlain{};
     const auto found =
         std::lower_bound(astralPlans_.begin(), astralPlans_.end(), codepoint,
@@ -209,34 +199,45 @@ const PhraseConverter::CharacterPlan& PhraseConverter::PlanOf(char32_t codepoint
     return found != astralPlans_.end() && found->first == codepoint ? found->second : kPlain;
 }
 
-void PhraseConverter::ConvertThroughChain(std::string_view segment, std::string& out) const {
-    std::string text(segment);
+void PhraseConverter::ConvertThroughChain(std::string_view segment, const ChainStep& first,
+                                          std::string& out, std::string& spare) const {
+    if (runChain_.size() == 1) {
+        first.Convert(segment, out);
+        return;
+    }
+    std::string& text = spare;
+    text.clear();
+    first.Convert(segment, text);
     std::string next;
-    for (const DictionaryMatcher& step : chain_) {
+    for (std::size_t step = 1; step + 1 < runChain_.size(); ++step) {
         next.clear();
-        step.ConvertSegment(text, next);
+        runChain_[step].Convert(text, next);
         text.swap(next);
     }
-    out += text;
+    runChain_.back().Convert(text, out);
 }
 
 void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out) const {
     const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
     const std::size_t size = utf8.size();
     OutputCursor cursor(out, size);
-    // A run whose characters may be joined by a step waits here for the end of the run.
-    std::size_t runStart = size;
-    std::string runOutput;
-    auto flushRun = [&](std::size_t end) {
-        if (runStart < end) {
-            runOutput.clear();
-            ConvertThroughChain(utf8.substr(runStart, end - runStart), runOutput);
-            cursor.Append(runOutput);
+    // Where a step may join characters, the text waits here until the chain can take it: up to
+    // the end of the run, or the end of the reach of the last such character.
+    std::size_t heldFrom = size;
+    std::size_t reachLeft = 0;
+    std::string heldOutput;
+    std::string spare;
+    auto release = [&](std::size_t end) {
+        if (heldFrom < end) {
+            heldOutput.clear();
+            ConvertThroughChain(utf8.substr(heldFrom, end - heldFrom), runChain_.front(),
+                                heldOutput, spare);
+            cursor.Append(heldOutput);
         }
-        runStart = size;
+        heldFrom = size;
     };
     for (std::size_t at = 0; at < size;) {
-        if (bytes[at] < 0x80 && plainAscii_[bytes[at]] && runStart == size) {
+        if (bytes[at] < 0x80 && plainAscii_[bytes[at]] && heldFrom == size) {
             std::size_t end = at + 1;
             while (end < size && bytes[end] < 0x80 && plainAscii_[bytes[end]]) {
                 ++end;
@@ -252,17 +253,29 @@ void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out)
             const DictionaryMatcher::Match match =
                 segmentation_.MatchFrom(plan.segmentationNode, length, utf8.substr(at));
             if (match.length > 0) {
-                flushRun(at);
+                release(at);
                 const Span phrase = phraseOutputs_[match.node];
                 cursor.Append(phraseText_.data() + phrase.offset, phrase.length);
                 at += match.length;
                 continue;
             }
         }
-        if (runStart == size && plan.output == kThroughChain) {
-            runStart = at;
+        if (IsThroughChain(plan.output)) {
+            const std::size_t reach = plan.output & kReachMask;
+            if (heldFrom == size) {
+                heldFrom = at;
+                reachLeft = reach;
+            } else {
+                reachLeft = std::max(reachLeft, oneJoiningStep_ ? reach : reach_);
+            }
+        } else if (heldFrom != size) {
+            if (reachLeft == 0) {
+                release(at);
+            } else {
+                --reachLeft;
+            }
         }
-        if (runStart == size) {
+        if (heldFrom == size) {
             if (plan.output == kIdentity) {
                 cursor.Append(utf8.data() + at, length);
             } else {
@@ -271,7 +284,7 @@ void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out)
         }
         at += length;
     }
-    flushRun(size);
+    release(size);
 }
 
 std::size_t PhraseConverter::MemoryBytes() const {
@@ -279,7 +292,7 @@ std::size_t PhraseConverter::MemoryBytes() const {
                         phraseText_.capacity() + bmpPlans_.capacity() * sizeof(CharacterPlan) +
                         astralPlans_.capacity() * sizeof(astralPlans_[0]) +
                         characterOutputs_.capacity();
-    for (const DictionaryMatcher& step : chain_) {
+    for (const ChainStep& step : runChain_) {
         bytes += step.MemoryBytes();
     }
     return bytes;

@@ -32,8 +32,8 @@ PhraseCaseGenerator::PhraseCaseGenerator(const text::OpenccConfiguration& config
                                          std::uint64_t seed)
     : random_(seed) {
     auto addGroup = [this](const text::DictionaryGroup& group) {
-        for (const text::Dictionary& dictionary : group) {
-            for (const text::DictionaryEntry& entry : dictionary) {
+        for (const text::SharedDictionary& dictionary : group) {
+            for (const text::DictionaryEntry& entry : *dictionary) {
                 keysByFirst_[FirstCodepoint(entry.key)].push_back(
                     static_cast<std::uint32_t>(keys_.size()));
                 keys_.push_back(entry.key);
