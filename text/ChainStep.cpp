@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "text/OutputCursor.hpp"
-
 namespace text {
 namespace {
 
@@ -66,8 +64,12 @@ ChainStep::Code ChainStep::AstralCodeOf(char32_t codepoint) const {
 }
 
 void ChainStep::Convert(std::string_view segment, std::string& out) const {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(segment.data());
     OutputCursor cursor(out, segment.size());
+    Convert(segment, cursor);
+}
+
+void ChainStep::Convert(std::string_view segment, OutputCursor& cursor) const {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(segment.data());
     for (std::size_t at = 0; at < segment.size();) {
         char32_t codepoint = 0;
         const std::size_t length = NextCodepoint(bytes + at, codepoint);

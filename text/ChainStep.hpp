@@ -8,6 +8,7 @@
 
 #include "text/DictionaryMatcher.hpp"
 #include "text/OpenccConfiguration.hpp"
+#include "text/OutputCursor.hpp"
 
 namespace text {
 
@@ -19,6 +20,7 @@ class ChainStep {
     explicit ChainStep(const DictionaryGroup& group);
 
     // Appends the conversion of one segment (well-formed UTF-8).
+    void Convert(std::string_view segment, OutputCursor& out) const;
     void Convert(std::string_view segment, std::string& out) const;
 
     // The length in characters of the longest key that starts with codepoint when one has more

@@ -1,5 +1,6 @@
 #include "text/CodepointTrie.hpp"
 
+#include <algorithm>
 #include <bit>
 
 namespace text {
@@ -51,7 +52,10 @@ void CodepointTrie::Reserve(std::size_t edges) {
 }
 
 void CodepointTrie::AddEdge(const Edge& edge) {
-    std::size_t slot = SlotOf(edge.node, edge.codepoint);
+    const std::uint64_t key = KeyOf(edge.node, edge.codepoint);
+    const std::uint64_t bit = (key * 0xC2B2AE3D27D4EB4Full) >> filterShift_;
+    filter_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+    std::size_t slot = SlotOf(key);
     while (edges_[slot].node != kNoNode) {
         slot = (slot + 1) & mask_;
     }
@@ -63,7 +67,11 @@ void CodepointTrie::Rehash(std::size_t capacity) {
     std::vector<Edge> old(capacity, Edge{kNoNode, 0, kNoNode});
     old.swap(edges_);
     mask_ = capacity - 1;
-    shift_ = 64 - static_cast<unsigned>(std::countr_zero(capacity));
+    const auto bits = static_cast<unsigned>(std::countr_zero(capacity));
+    shift_ = 64 - bits;
+    // Four bits per slot: at most one in eight set, so most misses stop there.
+    filter_.assign(std::max<std::size_t>(capacity * 4 / 64, 1), 0);
+    filterShift_ = 64 - (bits + 2);
     edgeCount_ = 0;
     for (const Edge& edge : old) {
         if (edge.node != kNoNode) {

@@ -28,24 +28,24 @@ DictionaryMatcher::DictionaryMatcher(const DictionaryGroup& group) {
     for (std::size_t rank = 0; rank < group.size(); ++rank) {
         for (const DictionaryEntry& entry : *group[rank]) {
             const std::uint32_t node = trie_.Insert(entry.key);
-            if (terminals_.size() < trie_.NodeCount()) {
-                terminals_.resize(trie_.NodeCount());
+            if (ranks_.size() < trie_.NodeCount()) {
+                ranks_.resize(trie_.NodeCount(), kNoRank);
+                valueOf_.resize(trie_.NodeCount());
             }
             // The same key in a later dictionary never wins: the earlier one matches there too.
-            if (terminals_[node].rank != kNoRank) {
+            if (ranks_[node] != kNoRank) {
                 continue;
             }
-            if (entry.value.size() > 0xFFFF) {
-                throw std::runtime_error("词典的替换文字过长");
-            }
-            terminals_[node] = {static_cast<std::uint32_t>(values_.size()),
-                                static_cast<std::uint16_t>(entry.value.size()),
-                                static_cast<std::uint8_t>(rank)};
+            ranks_[node] = static_cast<std::uint8_t>(rank);
+            valueOf_[node] = {static_cast<std::uint32_t>(values_.size()),
+                              static_cast<std::uint32_t>(entry.value.size())};
             values_ += entry.value;
         }
     }
-    terminals_.resize(trie_.NodeCount());
-    terminals_.shrink_to_fit();
+    ranks_.resize(trie_.NodeCount(), kNoRank);
+    valueOf_.resize(trie_.NodeCount());
+    ranks_.shrink_to_fit();
+    valueOf_.shrink_to_fit();
     values_.shrink_to_fit();
 }
 
@@ -54,7 +54,8 @@ DictionaryMatcher::Match DictionaryMatcher::MatchAt(std::string_view text) const
 }
 
 std::size_t DictionaryMatcher::MemoryBytes() const {
-    return trie_.MemoryBytes() + terminals_.capacity() * sizeof(Terminal) + values_.capacity();
+    return trie_.MemoryBytes() + ranks_.capacity() + valueOf_.capacity() * sizeof(Value) +
+           values_.capacity();
 }
 
 }  // namespace text

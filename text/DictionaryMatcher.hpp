@@ -31,7 +31,7 @@ class DictionaryMatcher {
         Match best;
         unsigned bestRank = kNoRank;
         for (std::size_t at = consumed;;) {
-            const unsigned rank = terminals_[node].rank;
+            const unsigned rank = ranks_[node];
             if (rank != kNoRank && rank <= bestRank) {
                 bestRank = rank;
                 best = {at, node};
@@ -55,12 +55,12 @@ class DictionaryMatcher {
 
     // The replacement of the key that ends at node.
     std::string_view ValueAt(std::uint32_t node) const {
-        const Terminal& terminal = terminals_[node];
-        return std::string_view(values_).substr(terminal.valueOffset, terminal.valueLength);
+        const Value& value = valueOf_[node];
+        return std::string_view(values_).substr(value.offset, value.length);
     }
 
     // True when a key of the group ends at node.
-    bool IsKey(std::uint32_t node) const { return terminals_[node].rank != kNoRank; }
+    bool IsKey(std::uint32_t node) const { return ranks_[node] != kNoRank; }
 
     const CodepointTrie& Trie() const { return trie_; }
     std::size_t MemoryBytes() const;
@@ -68,14 +68,16 @@ class DictionaryMatcher {
   private:
     static constexpr unsigned kNoRank = 0xFF;
 
-    struct Terminal {
-        std::uint32_t valueOffset = 0;
-        std::uint16_t valueLength = 0;
-        std::uint8_t rank = kNoRank;  // the dictionary's place in the group
+    struct Value {
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;
     };
 
     CodepointTrie trie_;
-    std::vector<Terminal> terminals_;  // by node
+    // By node: the place in the group of the dictionary whose key ends there (kNoRank: none),
+    // apart from the value so that the walk reads one byte a node.
+    std::vector<std::uint8_t> ranks_;
+    std::vector<Value> valueOf_;
     std::string values_;
 };
 
