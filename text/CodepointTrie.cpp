@@ -6,7 +6,7 @@
 namespace text {
 namespace {
 
-constexpr std::size_t kInitialCapacity = 1024;
+constexpr std::size_t kInitialCapacity = 16;
 
 }  // namespace
 
@@ -23,7 +23,7 @@ std::uint32_t CodepointTrie::Insert(std::string_view key) {
         std::uint32_t child = Child(node, codepoint);
         if (child == kNoNode) {
             child = nodeCount_++;
-            if (2 * (edgeCount_ + 1) > edges_.size()) {
+            if (4 * (edgeCount_ + 1) > 3 * edges_.size()) {
                 Rehash(2 * edges_.size());
             }
             AddEdge({node, codepoint, child});
@@ -45,7 +45,7 @@ std::uint32_t CodepointTrie::Find(std::string_view key) const {
 }
 
 void CodepointTrie::Reserve(std::size_t edges) {
-    const std::size_t capacity = std::bit_ceil(2 * (edgeCount_ + edges));
+    const std::size_t capacity = std::bit_ceil((edgeCount_ + edges) * 4 / 3 + 1);
     if (capacity > edges_.size()) {
         Rehash(capacity);
     }
@@ -69,7 +69,7 @@ void CodepointTrie::Rehash(std::size_t capacity) {
     mask_ = capacity - 1;
     const auto bits = static_cast<unsigned>(std::countr_zero(capacity));
     shift_ = 64 - bits;
-    // Four bits per slot: at most one in eight set, so most misses stop there.
+    // Four bits per slot: at most three in sixteen set, so most misses stop there.
     filter_.assign(std::max<std::size_t>(capacity * 4 / 64, 1), 0);
     filterShift_ = 64 - (bits + 2);
     edgeCount_ = 0;

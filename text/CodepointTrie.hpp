@@ -28,8 +28,8 @@ inline std::size_t NextCodepoint(const unsigned char* bytes, char32_t& codepoint
 }
 
 // A trie over Unicode code points whose edges live in one open-addressing hash table keyed by
-// (node, code point), at most half full: compact, and about one probe per character. A filter
-// of four bits per slot answers most misses without touching the table.
+// (node, code point), at most three quarters full: compact, and about one probe per character.
+// A filter of four bits per slot answers most misses without touching the table.
 class CodepointTrie {
   public:
     static constexpr std::uint32_t kRoot = 0;

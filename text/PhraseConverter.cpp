@@ -1,6 +1,7 @@
 #include "text/PhraseConverter.hpp"
 
 #include <algorithm>
+#include <optional>
 
 #include "text/OutputCursor.hpp"
 
@@ -28,15 +29,24 @@ PhraseConverter::PhraseConverter(const OpenccConfiguration& configuration)
     PlanCharacters(configuration);
 }
 
+// When the first step's group starts with the segmentation's dictionaries, a segment that is
+// a segmentation key meets them first and is that key again for them: the first step gives
+// the segmentation's value. Otherwise the whole first step converts it.
 void PhraseConverter::PlanPhrases(const OpenccConfiguration& configuration) {
     phraseOutputs_.resize(segmentation_.Trie().NodeCount());
-    // A matched segment meets the whole first step, not the part that acts on runs.
-    const ChainStep first(configuration.chain.empty() ? DictionaryGroup{}
-                                                      : configuration.chain.front());
+    const DictionaryGroup& segmenting = configuration.segmentation;
+    const bool firstStepLeadsWithSegmentation =
+        !configuration.chain.empty() && configuration.chain.front().size() >= segmenting.size() &&
+        std::equal(segmenting.begin(), segmenting.end(), configuration.chain.front().begin());
+    std::optional<ChainStep> first;
+    if (!configuration.chain.empty() && !firstStepLeadsWithSegmentation) {
+        first.emplace(configuration.chain.front());
+    }
     std::vector<bool> planned(phraseOutputs_.size(), false);
+    std::string firstOutput;
     std::string buffer;
     std::string spare;
-    for (const SharedDictionary& dictionary : configuration.segmentation) {
+    for (const SharedDictionary& dictionary : segmenting) {
         for (const DictionaryEntry& entry : *dictionary) {
             const std::uint32_t node = segmentation_.Trie().Find(entry.key);
             if (planned[node]) {
@@ -44,11 +54,17 @@ void PhraseConverter::PlanPhrases(const OpenccConfiguration& configuration) {
             }
             planned[node] = true;
             const std::size_t offset = phraseText_.size();
-            if (runChain_.Empty()) {
-                phraseText_ += entry.key;
-            } else {
+            {
                 OutputCursor cursor(phraseText_, entry.key.size());
-                runChain_.Convert(entry.key, first, cursor, buffer, spare);
+                if (configuration.chain.empty()) {
+                    cursor.Append(entry.key);
+                } else if (firstStepLeadsWithSegmentation) {
+                    runChain_.Convert(segmentation_.ValueAt(node), 1, cursor, buffer, spare);
+                } else {
+                    firstOutput.clear();
+                    first->Convert(entry.key, firstOutput);
+                    runChain_.Convert(firstOutput, 1, cursor, buffer, spare);
+                }
             }
             phraseOutputs_[node] = {static_cast<std::uint32_t>(offset),
                                     static_cast<std::uint32_t>(phraseText_.size() - offset)};
@@ -111,7 +127,7 @@ void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out)
     std::string spare;
     auto release = [&](std::size_t end) {
         if (heldFrom < end) {
-            runChain_.Convert(utf8.substr(heldFrom, end - heldFrom), cursor, buffer, spare);
+            runChain_.Convert(utf8.substr(heldFrom, end - heldFrom), 0, cursor, buffer, spare);
         }
         heldFrom = size;
     };

@@ -214,15 +214,19 @@ void RunChain::PlanJoinPairs(const std::vector<DictionaryGroup>& groups,
     }
 }
 
-void RunChain::Convert(std::string_view segment, const ChainStep& first, OutputCursor& out,
+void RunChain::Convert(std::string_view segment, std::size_t from, OutputCursor& out,
                        std::string& buffer, std::string& spare) const {
-    if (steps_.size() == 1) {
-        first.Convert(segment, out);
+    if (from >= steps_.size()) {
+        out.Append(segment);
+        return;
+    }
+    if (from + 1 == steps_.size()) {
+        steps_[from].Convert(segment, out);
         return;
     }
     buffer.clear();
-    first.Convert(segment, buffer);
-    for (std::size_t step = 1; step + 1 < steps_.size(); ++step) {
+    steps_[from].Convert(segment, buffer);
+    for (std::size_t step = from + 1; step + 1 < steps_.size(); ++step) {
         spare.clear();
         steps_[step].Convert(buffer, spare);
         buffer.swap(spare);

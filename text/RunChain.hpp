@@ -59,14 +59,10 @@ class RunChain {
         return joinPairs_.Child(join.pairNode, codepoint) != CodepointTrie::kNoNode;
     }
 
-    // The chain over a segment, with first in place of the first step (the whole first step
-    // for a matched segment); the buffers hold the steps' outputs in between.
-    void Convert(std::string_view segment, const ChainStep& first, OutputCursor& out,
-                 std::string& buffer, std::string& spare) const;
-    void Convert(std::string_view segment, OutputCursor& out, std::string& buffer,
-                 std::string& spare) const {
-        Convert(segment, steps_.front(), out, buffer, spare);
-    }
+    // The chain over a segment from step `from` on, the first step as it acts on runs; the
+    // buffers hold the steps' outputs in between.
+    void Convert(std::string_view segment, std::size_t from, OutputCursor& out, std::string& buffer,
+                 std::string& spare) const;
 
     bool Empty() const { return steps_.empty(); }
     // The bound on a join's reach that holds wherever it stands: every step's longest key.
