@@ -49,10 +49,6 @@ DictionaryMatcher::DictionaryMatcher(const DictionaryGroup& group) {
     values_.shrink_to_fit();
 }
 
-DictionaryMatcher::Match DictionaryMatcher::MatchAt(std::string_view text) const {
-    return MatchFrom(CodepointTrie::kRoot, 0, text);
-}
-
 std::size_t DictionaryMatcher::MemoryBytes() const {
     return trie_.MemoryBytes() + ranks_.capacity() + valueOf_.capacity() * sizeof(Value) +
            values_.capacity();

@@ -23,32 +23,26 @@ class DictionaryMatcher {
     explicit DictionaryMatcher(const DictionaryGroup& group);
 
     // The winning key at the start of text.
-    Match MatchAt(std::string_view text) const;
+    Match MatchAt(std::string_view text) const { return MatchFrom(CodepointTrie::kRoot, 0, text); }
 
-    // The winning key at the start of text, whose first `consumed` bytes lead to node.
+    // The winning key at the start of text longer than its first `consumed` bytes, which lead
+    // to node (the key that ends at node itself does not count).
     Match MatchFrom(std::uint32_t node, std::size_t consumed, std::string_view text) const {
         const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
         Match best;
         unsigned bestRank = kNoRank;
-        for (std::size_t at = consumed;;) {
+        for (std::size_t at = consumed; at < text.size();) {
+            char32_t codepoint = 0;
+            at += NextCodepoint(bytes + at, codepoint);
+            node = trie_.Child(node, codepoint);
+            if (node == CodepointTrie::kNoNode) {
+                break;
+            }
             const unsigned rank = ranks_[node];
             if (rank != kNoRank && rank <= bestRank) {
                 bestRank = rank;
                 best = {at, node};
             }
-            if (at == text.size()) {
-                break;
-            }
-            char32_t codepoint = 0;
-            const std::size_t length = NextCodepoint(bytes + at, codepoint);
-            node = trie_.Child(node, codepoint);
-            if (node == CodepointTrie::kNoNode) {
-                break;
-            }
-            at += length;
-        }
-        if (bestRank == kNoRank) {
-            return {};
         }
         return best;
     }

@@ -10,12 +10,6 @@ namespace {
 
 constexpr char32_t kBmpSize = 0x10000;
 
-char32_t FirstCodepoint(std::string_view text) {
-    char32_t codepoint = 0;
-    NextCodepoint(reinterpret_cast<const unsigned char*>(text.data()), codepoint);
-    return codepoint;
-}
-
 }  // namespace
 
 PhraseConverter::PhraseConverter(const std::string& configPath)
@@ -70,6 +64,7 @@ void PhraseConverter::PlanPhrases(const OpenccConfiguration& configuration) {
                                     static_cast<std::uint32_t>(phraseText_.size() - offset)};
         }
     }
+    phraseText_.append(OutputCursor::kPadding, '\0');  // lets the last phrase be read padded
     phraseText_.shrink_to_fit();
 }
 
@@ -79,11 +74,20 @@ void PhraseConverter::PlanCharacters(const OpenccConfiguration& configuration) {
     }
     for (const SharedDictionary& dictionary : configuration.segmentation) {
         for (const DictionaryEntry& entry : *dictionary) {
-            const char32_t first = FirstCodepoint(entry.key);
-            const std::uint32_t node = segmentation_.Trie().Child(CodepointTrie::kRoot, first);
-            // A one-character key: the walk starts at the root, so that it counts.
-            MutablePlanOf(first).segmentationNode =
-                segmentation_.IsKey(node) ? CodepointTrie::kRoot : node;
+            char32_t first = 0;
+            const auto* key = reinterpret_cast<const unsigned char*>(entry.key.data());
+            const std::size_t length = NextCodepoint(key, first);
+            CharacterPlan& plan = MutablePlanOf(first);
+            if (length == entry.key.size() || plan.segmentationNode == CodepointTrie::kRoot) {
+                // A one-character key: the walk starts at the root, so that it counts.
+                plan.segmentationNode = CodepointTrie::kRoot;
+                plan.followers = ~std::uint64_t{0};
+                continue;
+            }
+            char32_t second = 0;
+            NextCodepoint(key + length, second);
+            plan.segmentationNode = segmentation_.Trie().Child(CodepointTrie::kRoot, first);
+            plan.followers |= FollowerBit(second);
         }
     }
     std::sort(astralPlans_.begin(), astralPlans_.end(),
@@ -144,14 +148,15 @@ void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out)
         char32_t codepoint = 0;
         const std::size_t length = NextCodepoint(bytes + at, codepoint);
         const CharacterPlan& plan = PlanOf(codepoint);
-        if (plan.segmentationNode != CodepointTrie::kNoNode) {
+        if (plan.segmentationNode != CodepointTrie::kNoNode &&
+            MayContinue(plan, utf8.substr(at + length))) {
             const std::size_t consumed = plan.segmentationNode == CodepointTrie::kRoot ? 0 : length;
             const DictionaryMatcher::Match match =
                 segmentation_.MatchFrom(plan.segmentationNode, consumed, utf8.substr(at));
             if (match.length > 0) {
                 release(at);
                 const Span phrase = phraseOutputs_[match.node];
-                cursor.Append(phraseText_.data() + phrase.offset, phrase.length);
+                cursor.AppendPadded(phraseText_.data() + phrase.offset, phrase.length);
                 at += match.length;
                 continue;
             }
@@ -177,10 +182,13 @@ void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out)
             }
         }
         if (heldFrom == size) {
-            if (output == RunChain::kIdentity) {
-                cursor.Append(utf8.data() + at, length);
+            if (output != RunChain::kIdentity) {
+                const std::string_view text = runChain_.TextOf(output);
+                cursor.AppendPadded(text.data(), text.size());
+            } else if (at + OutputCursor::kPadding <= size) {
+                cursor.AppendPadded(utf8.data() + at, length);
             } else {
-                cursor.Append(runChain_.TextOf(output));
+                cursor.Append(utf8.data() + at, length);
             }
         }
         at += length;

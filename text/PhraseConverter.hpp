@@ -36,7 +36,27 @@ class PhraseConverter final : public TextConverter {
     struct CharacterPlan {
         std::uint32_t segmentationNode = CodepointTrie::kNoNode;  // after this character
         RunChain::Output output = RunChain::kIdentity;            // in a run
+        // One bit per hash of a character that follows this one in a segmentation key: most
+        // characters that do not continue a key stop here, before the trie.
+        std::uint64_t followers = 0;
     };
+
+    static std::uint64_t FollowerBit(char32_t codepoint) {
+        return std::uint64_t{1} << ((codepoint * 0x9E3779B1u) >> 26);
+    }
+    // True unless no segmentation key longer than one character starts at the character of
+    // plan followed by text.
+    bool MayContinue(const CharacterPlan& plan, std::string_view text) const {
+        if (plan.segmentationNode == CodepointTrie::kRoot) {
+            return true;
+        }
+        if (text.empty()) {
+            return false;
+        }
+        char32_t codepoint = 0;
+        NextCodepoint(reinterpret_cast<const unsigned char*>(text.data()), codepoint);
+        return (plan.followers & FollowerBit(codepoint)) != 0;
+    }
 
     struct Span {
         std::uint32_t offset = 0;

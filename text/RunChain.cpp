@@ -92,6 +92,7 @@ RunChain::RunChain(const OpenccConfiguration& configuration,
     if (joiningSteps_ == 1) {
         PlanJoinPairs(groups, isolated);
     }
+    texts_.append(OutputCursor::kPadding, '\0');  // lets the last text be read padded
     texts_.shrink_to_fit();
 }
 

@@ -44,6 +44,7 @@ class RunChain {
     // character is kept by every step.
     const std::vector<std::pair<char32_t, Output>>& Outputs() const { return outputs_; }
 
+    // The output's text, followed by at least OutputCursor::kPadding readable bytes.
     std::string_view TextOf(Output output) const {
         return std::string_view(texts_).substr(output >> 8, output & 0xFF);
     }
