@@ -7,12 +7,6 @@ namespace {
 
 constexpr char32_t kBmpSize = 0x10000;
 
-std::size_t CharacterCount(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char byte) {
-        return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
-    }));
-}
-
 }  // namespace
 
 ChainStep::ChainStep(const DictionaryGroup& group) : matcher_(group), bmpCodes_(kBmpSize, kKeep) {

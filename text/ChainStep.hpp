@@ -33,6 +33,7 @@ class ChainStep {
     // The length of the step's longest key, in characters.
     std::size_t LongestKey() const { return longestKey_; }
 
+    // Bytes held by the tables.
     std::size_t MemoryBytes() const;
 
   private:

@@ -27,6 +27,15 @@ inline std::size_t NextCodepoint(const unsigned char* bytes, char32_t& codepoint
     return 4;
 }
 
+// The number of characters of well-formed UTF-8.
+inline std::size_t CharacterCount(std::string_view utf8) {
+    std::size_t count = 0;
+    for (const char byte : utf8) {
+        count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+    }
+    return count;
+}
+
 // A trie over Unicode code points whose edges live in one open-addressing hash table keyed by
 // (node, code point), at most three quarters full: compact, and about one probe per character.
 // A filter of four bits per slot answers most misses without touching the table.
@@ -66,7 +75,9 @@ class CodepointTrie {
     // inserting them does not rehash.
     void Reserve(std::size_t edges);
 
+    // Nodes are numbered from kRoot up to NodeCount() - 1.
     std::size_t NodeCount() const { return nodeCount_; }
+    // Bytes held by the tables.
     std::size_t MemoryBytes() const {
         return edges_.capacity() * sizeof(Edge) + filter_.capacity() * sizeof(std::uint64_t);
     }

@@ -6,13 +6,11 @@ namespace text {
 
 namespace {
 
-std::size_t CharacterCount(const DictionaryGroup& group) {
+std::size_t KeyCharacters(const DictionaryGroup& group) {
     std::size_t count = 0;
     for (const SharedDictionary& dictionary : group) {
         for (const DictionaryEntry& entry : *dictionary) {
-            for (const char byte : entry.key) {
-                count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
-            }
+            count += CharacterCount(entry.key);
         }
     }
     return count;
@@ -24,7 +22,7 @@ DictionaryMatcher::DictionaryMatcher(const DictionaryGroup& group) {
     if (group.size() >= kNoRank) {
         throw std::runtime_error("词典组过大");
     }
-    trie_.Reserve(CharacterCount(group));
+    trie_.Reserve(KeyCharacters(group));
     for (std::size_t rank = 0; rank < group.size(); ++rank) {
         for (const DictionaryEntry& entry : *group[rank]) {
             const std::uint32_t node = trie_.Insert(entry.key);

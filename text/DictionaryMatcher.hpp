@@ -56,7 +56,9 @@ class DictionaryMatcher {
     // True when a key of the group ends at node.
     bool IsKey(std::uint32_t node) const { return ranks_[node] != kNoRank; }
 
+    // The trie of every key of the group.
     const CodepointTrie& Trie() const { return trie_; }
+    // Bytes held by the tables.
     std::size_t MemoryBytes() const;
 
   private:

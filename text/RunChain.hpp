@@ -65,11 +65,11 @@ class RunChain {
     void Convert(std::string_view segment, std::size_t from, OutputCursor& out, std::string& buffer,
                  std::string& spare) const;
 
-    bool Empty() const { return steps_.empty(); }
     // The bound on a join's reach that holds wherever it stands: every step's longest key.
     std::size_t Reach() const { return reach_; }
     // True when at most one step joins: then a join's own reach holds wherever it stands.
     bool OneJoiningStep() const { return joiningSteps_ <= 1; }
+    // Bytes held by the tables.
     std::size_t MemoryBytes() const;
 
   private:
