@@ -16,14 +16,22 @@ fi
 cmake --build "$build" --target phrase_benchmarks >/dev/null
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-"$build/bench/text/phrase_benchmarks" --benchmark_repetitions=3 \
-    --benchmark_report_aggregates_only=true --benchmark_out="$work/run.json" \
-    --benchmark_out_format=json >/dev/null
+# Each benchmark in a process of its own, as the program loads one converter: a later one in the
+# same process would get its tables from a heap the earlier ones left behind.
+names="CharacterTable"
+for profile in s2t s2tw s2twp s2hk; do
+    names="$names Phrase/$profile Opencc/$profile PhraseLoad/$profile OpenccLoad/$profile"
+done
+for name in $names; do
+    "$build/bench/text/phrase_benchmarks" --benchmark_filter="^$name\$" --benchmark_repetitions=3 \
+        --benchmark_report_aggregates_only=true --benchmark_out="$work/${name//\//-}.json" \
+        --benchmark_out_format=json >/dev/null 2>&1
+done
 
-python3 - "$work/run.json" <<'PY'
-import json, sys
-runs = {b["run_name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"]
-        if b.get("aggregate_name") == "median"}
+python3 - "$work" <<'PY'
+import glob, json, sys
+runs = {b["run_name"]: b for path in glob.glob(sys.argv[1] + "/*.json")
+        for b in json.load(open(path))["benchmarks"] if b.get("aggregate_name") == "median"}
 def ms(name): return runs[name]["cpu_time"]  # every benchmark reports milliseconds
 def mbps(name): return runs[name]["bytes_per_second"] / 1e6
 table = ms("CharacterTable")
