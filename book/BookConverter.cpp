@@ -106,12 +106,18 @@ Failure RunPackTool(CBookConverter& job, const std::string& command,
     return std::nullopt;
 }
 
-// Unpacks the book into a folder of its own beside it.
+// name moved into folder when one is given: a book in a read-only folder is unpacked elsewhere.
+std::string InScratchFolder(const std::string& name, const std::string& folder) {
+    return folder.empty() ? name : folder + "/" + BaseName(name);
+}
+
+// Unpacks the book into a folder of its own beside it (or in the scratch folder).
 Failure Unpack(CBookConverter& job, const std::string& archiverPath, const std::string& bookPath,
-               JobScratch& scratch, const std::stop_token& stop) {
+               const std::string& scratchFolder, JobScratch& scratch, const std::stop_token& stop) {
     const bool withUnzip = archiverPath.empty();
     std::string archiveName;
     job.ReplaceExtension(archiveName, bookPath, ".zip");
+    archiveName = InScratchFolder(archiveName, scratchFolder);
     // unzip would garble the UTF-8 names of entries made on Windows: it gets a relabelled copy.
     const std::optional<CentralDirectoryPatch> relabel =
         withUnzip ? RelabelUtf8Names(bookPath) : std::nullopt;
@@ -129,6 +135,7 @@ Failure Unpack(CBookConverter& job, const std::string& archiverPath, const std::
     }
     std::string wantedFolder = bookPath;
     job.StripExtension(wantedFolder);
+    wantedFolder = InScratchFolder(wantedFolder, scratchFolder);
     std::optional<std::string> folder = CreateFreshFolder(wantedFolder);
     if (!folder) {
         return "无法建立解包文件夹 " + wantedFolder;
@@ -245,7 +252,8 @@ BookOutcome CBookConverter::Convert(const JobOptions& options, const std::string
     const std::string book = platform::AbsolutePath(bookPath);
     const std::string output = platform::AbsolutePath(outputPath);
     JobScratch scratch;
-    if (Failure failure = Unpack(*this, archiverPath, book, scratch, stop)) {
+    if (Failure failure = Unpack(*this, archiverPath, book,
+                                 platform::AbsolutePath(options.scratchFolder), scratch, stop)) {
         return BookOutcome::NotConverted(*failure);
     }
     if (stop.stop_requested()) {
