@@ -28,23 +28,40 @@ std::string NormalisedPath(const std::string& path) {
     return error ? absolute.lexically_normal().string() : resolved.string();
 }
 
-// For each output, the refusal of a book whose output an earlier book of the batch writes.
-std::vector<std::optional<std::string>> RefuseSharedOutputs(
-    const std::vector<std::string>& outputs) {
-    std::vector<std::optional<std::string>> refusals(outputs.size());
-    std::vector<std::string> normalised;
-    for (const std::string& output : outputs) {
-        normalised.push_back(NormalisedPath(output));
+bool SamePlace(const std::string& a, const std::string& normalisedA, const std::string& b,
+               const std::string& normalisedB) {
+    return normalisedA == normalisedB || platform::SameFile(a, b);
+}
+
+// What a batch knows before any job runs: where each book goes, which books are refused because
+// an earlier book writes their output, and which must wait for an earlier book because one
+// writes what the other reads (so N at a time make what one at a time makes).
+struct BatchPlan {
+    std::vector<std::string> outputs;
+    std::vector<std::optional<std::string>> refusals;
+    std::vector<std::vector<std::size_t>> waitsFor;
+};
+
+BatchPlan PlanBatch(const std::vector<std::string>& books, std::vector<std::string> outputs) {
+    BatchPlan plan{std::move(outputs), std::vector<std::optional<std::string>>(books.size()),
+                   std::vector<std::vector<std::size_t>>(books.size())};
+    std::vector<std::string> sources, targets;
+    for (std::size_t i = 0; i < books.size(); ++i) {
+        sources.push_back(NormalisedPath(books[i]));
+        targets.push_back(NormalisedPath(plan.outputs[i]));
     }
-    for (std::size_t i = 0; i < outputs.size(); ++i) {
-        for (std::size_t earlier = 0; earlier < i && !refusals[i]; ++earlier) {
-            if (normalised[i] == normalised[earlier] ||
-                platform::SameFile(outputs[i], outputs[earlier])) {
-                refusals[i] = kSameOutput;
+    for (std::size_t i = 0; i < books.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (SamePlace(plan.outputs[i], targets[i], plan.outputs[j], targets[j])) {
+                plan.refusals[i] = kSameOutput;
+            }
+            if (SamePlace(books[i], sources[i], plan.outputs[j], targets[j]) ||
+                SamePlace(plan.outputs[i], targets[i], books[j], sources[j])) {
+                plan.waitsFor[i].push_back(j);
             }
         }
     }
-    return refusals;
+    return plan;
 }
 
 // Collects the outcomes of a batch and hands them to the front end: every book when it ends, and
@@ -64,6 +81,7 @@ class BatchReport {
         const std::lock_guard lock(Mutex);
         Outcomes[book] = std::move(outcome);
         Ended[book] = true;
+        EndSignal.notify_all();
         if (Callbacks.bookFinished) {
             Callbacks.bookFinished(book, Outcomes[book]);
         }
@@ -74,11 +92,20 @@ class BatchReport {
         }
     }
 
+    // Returns once every book in books has ended.
+    void WaitFor(const std::vector<std::size_t>& books) {
+        std::unique_lock lock(Mutex);
+        EndSignal.wait(lock, [&] {
+            return std::all_of(books.begin(), books.end(), [&](std::size_t b) { return Ended[b]; });
+        });
+    }
+
     std::vector<BookOutcome> TakeOutcomes() { return std::move(Outcomes); }
 
   private:
     const BatchCallbacks& Callbacks;
     std::mutex Mutex;
+    std::condition_variable EndSignal;
     std::vector<BookOutcome> Outcomes;
     std::vector<bool> Ended;
     std::size_t NextInOrder = 0;
@@ -114,7 +141,7 @@ std::vector<BookOutcome> CBatchRunner::Run(const std::vector<std::string>& books
     for (const std::string& book : books) {
         outputs.push_back(OutputPathOf(book));
     }
-    std::vector<std::optional<std::string>> refusals = RefuseSharedOutputs(outputs);
+    BatchPlan plan = PlanBatch(books, std::move(outputs));
     JobOptions shared = Options.job;
     if (!shared.converter && !books.empty()) {
         text::LoadedConverter loaded = text::LoadConverter(shared.profile);
@@ -123,7 +150,7 @@ std::vector<BookOutcome> CBatchRunner::Run(const std::vector<std::string>& books
             const std::string why = "无法载入转换方式 " +
                                     std::string(text::InfoOf(shared.profile).name) + "：" +
                                     loaded.error;
-            std::fill(refusals.begin(), refusals.end(), why);
+            std::fill(plan.refusals.begin(), plan.refusals.end(), why);
         }
     }
 
@@ -140,8 +167,11 @@ std::vector<BookOutcome> CBatchRunner::Run(const std::vector<std::string>& books
             report.Finished(i, BookOutcome::NotConverted(kStopped));
             return;
         }
-        report.Finished(i, refusals[i] ? BookOutcome::NotConverted(*refusals[i])
-                                       : Job.Convert(options, books[i], outputs[i], stop));
+        // Books are taken in order, so the earlier books waited for are running or done.
+        report.WaitFor(plan.waitsFor[i]);
+        report.Finished(i, plan.refusals[i]
+                               ? BookOutcome::NotConverted(*plan.refusals[i])
+                               : Job.Convert(options, books[i], plan.outputs[i], stop));
         Rest(Options.pauseAfterBook, stop);
     };
     const auto work = [&] {

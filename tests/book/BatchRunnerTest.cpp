@@ -165,6 +165,25 @@ TEST_F(BatchRunnerTest, ConvertsSeveralBooksAtATime) {
     EXPECT_EQ(ReadFileBytes(tools + "/log"), "together\ntogether\n");
 }
 
+// The first book's unpack is slowed down, so a second book that did not wait would read the
+// stale output that lies there before the batch.
+TEST_F(BatchRunnerTest, ABookThatReadsAnEarlierBooksOutputWaitsForItWhenBooksRunAtATime) {
+    const std::string tools = temp / "tools";
+    std::filesystem::create_directories(tools);
+    std::filesystem::copy_file(CORVELA_TEST_DATA_DIR "/winrar-standin.sh", tools + "/standin");
+    WriteScript(tools + "/WinRAR.exe",
+                "[ \"$1 ${2##*/}\" = \"x a.zip\" ] && sleep 1\n"
+                "exec '" +
+                    tools + "/standin' \"$@\"\n");
+    const std::string first = MakeBook("a.epub", "第一本");
+    const std::string stale = MakeBook("a_corvela.epub", "旧的");
+    BatchOptions options;
+    options.jobs = 2;
+    options.job.archiverPath = tools + "/WinRAR.exe";
+    EXPECT_EQ(Converted(Run({first, stale}, options)), (std::vector<bool>{true, true}));
+    EXPECT_EQ(Chapter(books + "/a_corvela_corvela.epub"), "<p>第一本</p>\n");
+}
+
 // The stand-in's record of its arguments tells where the book was unpacked.
 TEST_F(BatchRunnerTest, UnpacksInTheOutputFolderWhenTheBooksFolderIsReadOnly) {
     if (::geteuid() == 0) {
