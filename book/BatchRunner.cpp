@@ -121,6 +121,32 @@ void Rest(std::chrono::milliseconds pause, const std::stop_token& stop) {
     never.wait_for(lock, stop, pause, [] { return false; });
 }
 
+// Loads the profile's converter into options once for the batch; when it cannot be loaded, every
+// book is refused with the reason.
+void LoadSharedConverter(JobOptions& options, BatchPlan& plan) {
+    text::LoadedConverter loaded = text::LoadConverter(options.profile);
+    options.converter = loaded.converter;
+    if (!loaded.converter) {
+        const std::string why = "无法载入转换方式 " +
+                                std::string(text::InfoOf(options.profile).name) + "：" +
+                                loaded.error;
+        std::fill(plan.refusals.begin(), plan.refusals.end(), why);
+    }
+}
+
+// Runs work on count threads, the calling thread one of them, and returns when all are done.
+void RunOnThreads(std::size_t count, const std::function<void()>& work) {
+    std::vector<std::jthread> helpers;
+    for (std::size_t k = 1; k < count; ++k) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // fewer threads: the calling thread still does whatever is left
+        }
+    }
+    work();
+}
+
 }  // namespace
 
 CBatchRunner::CBatchRunner(CBookConverter& job, BatchOptions options)
@@ -144,14 +170,7 @@ std::vector<BookOutcome> CBatchRunner::Run(const std::vector<std::string>& books
     BatchPlan plan = PlanBatch(books, std::move(outputs));
     JobOptions shared = Options.job;
     if (!shared.converter && !books.empty()) {
-        text::LoadedConverter loaded = text::LoadConverter(shared.profile);
-        shared.converter = loaded.converter;
-        if (!loaded.converter) {
-            const std::string why = "无法载入转换方式 " +
-                                    std::string(text::InfoOf(shared.profile).name) + "：" +
-                                    loaded.error;
-            std::fill(plan.refusals.begin(), plan.refusals.end(), why);
-        }
+        LoadSharedConverter(shared, plan);
     }
 
     BatchReport report(books.size(), callbacks);
@@ -179,17 +198,6 @@ std::vector<BookOutcome> CBatchRunner::Run(const std::vector<std::string>& books
             convertBook(i);
         }
     };
-    {
-        std::vector<std::jthread> helpers;
-        const std::size_t wanted = std::min<std::size_t>(std::max(Options.jobs, 1u), books.size());
-        for (std::size_t k = 1; k < wanted; ++k) {
-            try {
-                helpers.emplace_back(work);
-            } catch (const std::system_error&) {
-                break;  // fewer threads: the calling thread still converts every book left
-            }
-        }
-        work();
-    }
+    RunOnThreads(std::min<std::size_t>(std::max(Options.jobs, 1u), books.size()), work);
     return report.TakeOutcomes();
 }
