@@ -41,16 +41,24 @@ elapsed() {  # elapsed JOBS FOLDER: converts the four copies in FOLDER, prints t
     end=$(date +%s.%N)
     echo "$end - $start" | bc
 }
+# How much of two cores this machine gives now (others may be building): one CPU-bound process
+# against two at once. Two free cores give 1.0, one shared core 2.0; the best ratio is half.
+spin() { python3 -c 'for i in range(6_000_000): pass'; }
+since() { echo "$(date +%s.%N) - $1" | bc; }
+start=$(date +%s.%N); spin; single=$(since "$start")
+start=$(date +%s.%N); spin & spin; wait; pair=$(since "$start")
 one=$(elapsed 1 one)
 two=$(elapsed 2 two)
 size=$(du -k "$work/novel.epub" | cut -f1)
 echo "four books of $size KB each (load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores):"
 echo "  --jobs 1   $one s"
 echo "  --jobs 2   $two s"
-python3 - "$work" "$one" "$two" <<'PY'
+python3 - "$work" "$one" "$two" "$single" "$pair" <<'PY'
 import sys, zipfile
-work, one, two = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+work, one, two, single, pair = sys.argv[1], *map(float, sys.argv[2:])
 print(f"  ratio      {two / one:.2f}  (aim: at most 0.6)")
+print(f"  two CPU-bound processes take {pair / single:.2f} times one here now: "
+      f"the best ratio now is about {pair / single / 2:.2f}")
 def contents(path):
     with zipfile.ZipFile(path) as book:
         return {info.filename: book.read(info) for info in book.infolist()}
