@@ -76,7 +76,7 @@ TEST_F(CliProgramTest, StatusLinesKeepTheGivenOrderAndReasonsAndASummaryGoToStan
         EXPECT_EQ(result.standardOutput, lines);
         // No progress off a terminal, no per-file diagnostics unless asked for.
         EXPECT_TRUE(std::regex_match(
-            Stderr(), std::regex("corvela-cli: missing.epub: 无法打开书文件\n"
+            Stderr(), std::regex("corvela-cli: missing.epub: 无法打开书文件：[^\n]+\n"
                                  "corvela-cli: a.zip: 输出文件与前一本书相同，无法处理\n"
                                  "2 本处理完毕，2 本未处理，用时 [0-9]+\\.[0-9] 秒\n")))
             << Stderr();
