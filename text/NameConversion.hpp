@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "text/TextConverter.hpp"
+
+// Names inside a book: file and folder names, the segments and fragments of references to them,
+// and ids. Each name is converted on its own, apart from any text around it, so a reference
+// and the file or id it points at always come out alike.
+namespace text {
+
+// The converted form of one file or folder name (one path component, as stored on disk): the
+// very name a raw reference segment to it becomes.
+std::string ConvertFileName(std::string_view name, const TextConverter& converter);
+
+// Appends the converted form of one path segment or fragment as a reference writes it.
+// Percent-encoded bytes are decoded and converted together with the raw text around them, then
+// written back in the same style: unchanged characters exactly as they were, changed ones
+// encoded where they were encoded (with the same case of hex digits) and raw where they were
+// raw. Decoding the result gives ConvertFileName of the decoded segment.
+void AppendConvertedName(std::string_view segment, const TextConverter& converter,
+                         std::string& out);
+
+}  // namespace text
