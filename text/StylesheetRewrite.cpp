@@ -160,7 +160,7 @@ class StylesheetScanner {
     std::size_t AfterLocal(std::size_t at) {
         const std::size_t close = ValueEnd(at, ")");
         if (close == css_.size()) {
-            return at;  // never closed: read on as plain text
+            return close;  // never closed: the rest is plain text
         }
         rewriter_.Keep(at, close);
         return close + 1;
