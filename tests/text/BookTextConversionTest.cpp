@@ -65,8 +65,8 @@ TEST(ConvertBookText, ReferencesFollowRenamedFilesAndIds) {
         {kMarkup, R"(<a name='启程'/><a href=#启程>)", R"(<a name='啓程'/><a href=#啓程>)"},
         // XHTML and SVG media.
         {kMarkup,
-         R"(<img src="图片/图.png" srcset="图1.png 1x,图2.png, 图3.png 2x"/><video poster="图.jpg"/>)",
-         R"(<img src="圖片/圖.png" srcset="圖1.png 1x,圖2.png, 圖3.png 2x"/><video poster="圖.jpg"/>)"},
+         R"(<img src="图片/图.png" srcset="https://x.cn/图1.png 1x,图2.png, 图3.png 2x"/><video poster="图.jpg"/>)",
+         R"(<img src="圖片/圖.png" srcset="https://x.cn/图1.png 1x,圖2.png, 圖3.png 2x"/><video poster="圖.jpg"/>)"},
         {kMarkup, R"(<object data="图.svg"/><svg:image xlink:href="图.png"/><use href="#图"/>)",
          R"(<object data="圖.svg"/><svg:image xlink:href="圖.png"/><use href="#圖"/>)"},
         // A scheme leads outside the book.
@@ -167,7 +167,12 @@ TEST(ConvertBookText, MatchesWholeFileOpenccOnTheSampleBooks) {
 
 TEST(ConvertBookText, MalformedInputConvertsAsText) {
     ExpectConversions({
-        {kMarkup, "<a href=\"后记.xhtml", "<a href=\"後記.xhtml"},
+        {kMarkup, "<a href=\"%E5%90%8E", "<a href=\"%E5%90%8E"},
+        {kMarkup, "<a title='后><a href=\"%E5%90%8E\">后</a>",
+         "<a title='後><a href=\"%E5%BE%8C\">後</a>"},
+        // Script text is not markup.
+        {kMarkup, "<script>for(;i<n;)s='<a href=\"%E5%90%8E\">后'</script><a href=\"%E5%90%8E\">",
+         "<script>for(;i<n;)s='<a href=\"%E5%90%8E\">後'</script><a href=\"%E5%BE%8C\">"},
         {kMarkup, "<a href='后\"记'>后", "<a href='後\"記'>後"},
         {kMarkup, "<!-- <a href=\"%E5%90%8E\"> 后", "<!-- <a href=\"%E5%90%8E\"> 後"},
         {kMarkup, "<style>font-family:宋体;</style><style>p{font:宋体",

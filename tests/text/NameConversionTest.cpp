@@ -56,6 +56,7 @@ TEST(ConvertReference, RewritesEachNameInTheStyleItWasWritten) {
         {Profile::S2twp, "a%E6%96%B9%E4%BE%BF%E9%9D%A2b.png", "a%E6%B3%A1%E9%BA%B5b.png"},
         {Profile::S2twp, "x-%e5%86%85%e5%ad%98.png", "x-%e8%a8%98%e6%86%b6%e9%ab%94.png"},
         {Profile::S2twp, "方便面.png", "泡麵.png"},
+        {Profile::S2twp, "%E6%96%B9%E4%BE%BF%E9%9D%A2中%e4%b8%ad", "%E6%B3%A1%E9%BA%B5中%e4%b8%ad"},
         // The query is not a name; escapes that are not UTF-8 stay.
         {Profile::Char, "后记.xhtml?q=后", "後記.xhtml?q=后"},
         {Profile::Char, "%FF%E5%90%8E%zz%", "%FF%E5%BE%8C%zz%"},
