@@ -150,20 +150,6 @@ class MarkupScanner {
         return empty ? at : AfterContent(name, at);
     }
 
-    // The offset of quote at or after from, or the end. Remembers where a search failed, so
-    // that many quotes never closed cost one search, not one each.
-    std::size_t FindQuote(char quote, std::size_t from) {
-        std::size_t& missingFrom = quote == '"' ? noDoubleQuoteFrom_ : noSingleQuoteFrom_;
-        if (from >= missingFrom) {
-            return text_.size();
-        }
-        const std::size_t found = Find(quote, from);
-        if (found == text_.size()) {
-            missingFrom = from;
-        }
-        return found;
-    }
-
     // at is on an attribute's name (or a stray '/' or '='). Returns the offset after it and
     // its value, or after the quote of a value that is never closed.
     std::size_t AfterAttribute(std::size_t at) {
@@ -186,7 +172,9 @@ class MarkupScanner {
         std::size_t valueBegin = at, valueEnd = at;
         if (IsQuote(text_[at])) {
             valueBegin = at + 1;
-            valueEnd = FindQuote(text_[at], valueBegin);
+            // A quote never closed means none of its kind follows, so this search fails once at
+            // most.
+            valueEnd = Find(text_[at], valueBegin);
             if (valueEnd == text_.size()) {
                 return valueBegin;  // never closed: read on after the quote
             }
@@ -303,8 +291,6 @@ class MarkupScanner {
     TextRewriter& rewriter_;
     std::string_view text_;
     std::string_view languageTag_;
-    std::size_t noDoubleQuoteFrom_ = std::string_view::npos;  // no '"' at or after this offset
-    std::size_t noSingleQuoteFrom_ = std::string_view::npos;  // no '\'' at or after this one
 };
 
 }  // namespace
