@@ -4,14 +4,17 @@
 
 namespace text {
 
-// True when text equals lower, an ASCII lower-case word, in any case of its ASCII letters.
-inline bool SameIgnoringAsciiCase(std::string_view text, std::string_view lower) {
-    if (text.size() != lower.size()) {
+inline char LoweredAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// True when a and b are equal but for the case of their ASCII letters.
+inline bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
         return false;
     }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lower[i]) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LoweredAscii(a[i]) != LoweredAscii(b[i])) {
             return false;
         }
     }

@@ -109,6 +109,9 @@ class MarkupScanner {
         if (rest.starts_with("<![CDATA[")) {
             return After("]]>", at + 9);
         }
+        if (rest.starts_with("<?xml-stylesheet")) {
+            return AfterStartTag(at + 2);  // its pseudo-attributes name the stylesheet
+        }
         if (rest.starts_with("<?")) {
             return After("?>", at + 2);
         }
@@ -259,15 +262,16 @@ class MarkupScanner {
 
     // at is after the start tag of name: the text of elements read apart from markup.
     std::size_t AfterContent(std::string_view name, std::size_t at) {
-        if (SameIgnoringAsciiCase(name, "style")) {
-            const std::size_t end = ClosingTag("style", at);
+        const std::string_view local = LocalName(name);
+        if (SameIgnoringAsciiCase(local, "style")) {
+            const std::size_t end = ClosingTag(name, at);
             RewriteStylesheet(rewriter_, at, end, CssForm::Stylesheet);
             return end;
         }
-        if (SameIgnoringAsciiCase(name, "script")) {
-            return ClosingTag("script", at);
+        if (SameIgnoringAsciiCase(local, "script")) {
+            return ClosingTag(name, at);
         }
-        if (SameIgnoringAsciiCase(LocalName(name), "language")) {
+        if (SameIgnoringAsciiCase(local, "language")) {
             const std::size_t end = Find('<', at);
             MarkTrimmed(at, end, &MarkupScanner::MarkLanguage);
             return end;

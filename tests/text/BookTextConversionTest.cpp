@@ -69,6 +69,11 @@ TEST(ConvertBookText, ReferencesFollowRenamedFilesAndIds) {
          R"(<img src="圖片/圖.png" srcset="https://x.cn/图1.png 1x,圖2.png, 圖3.png 2x"/><video poster="圖.jpg"/>)"},
         {kMarkup, R"(<object data="图.svg"/><svg:image xlink:href="图.png"/><use href="#图"/>)",
          R"(<object data="圖.svg"/><svg:image xlink:href="圖.png"/><use href="#圖"/>)"},
+        {kMarkup,
+         R"(<?xml-stylesheet type="text/css" href="%E6%A0%B7.css"?><?pi href="%E6%A0%B7"?>)",
+         R"(<?xml-stylesheet type="text/css" href="%E6%A8%A3.css"?><?pi href="%E6%A0%B7"?>)"},
+        {kMarkup, "<svg:style>i{background:url(%E5%9B%BE.png)}</SVG:STYLE><i>图</i>",
+         "<svg:style>i{background:url(%E5%9C%96.png)}</SVG:STYLE><i>圖</i>"},
         // A scheme leads outside the book.
         {kMarkup, R"(<a href="https://例子.cn/后记">后记</a><a href="mailto:后@例.cn">)",
          R"(<a href="https://例子.cn/后记">後記</a><a href="mailto:后@例.cn">)"},
