@@ -133,7 +133,7 @@ class MarkupScanner {
             ++at;
         }
         const std::string_view name = text_.substr(nameBegin, at - nameBegin);
-        bool empty = false;
+        bool selfClosing = false;
         while (true) {
             at = SkipSpace(at);
             if (at >= text_.size()) {
@@ -144,13 +144,13 @@ class MarkupScanner {
                 break;
             }
             if (text_[at] == '/' && At(at + 1) == '>') {
-                empty = true;
+                selfClosing = true;
                 at += 2;
                 break;
             }
             at = AfterAttribute(at);
         }
-        return empty ? at : AfterContent(name, at);
+        return selfClosing ? at : AfterContent(name, at);
     }
 
     // at is on an attribute's name (or a stray '/' or '='). Returns the offset after it and
