@@ -36,7 +36,9 @@ std::string ConvertBookText(std::string_view content, BookTextKind kind,
                             const TextConverter& converter, Profile profile) {
     std::string out;
     out.reserve(content.size() + content.size() / 8);
-    TextRewriter rewriter(content, converter, out);
+    const ReferenceSyntax syntax =
+        kind == BookTextKind::Markup ? ReferenceSyntax::Markup : ReferenceSyntax::Stylesheet;
+    TextRewriter rewriter(content, syntax, converter, out);
     if (kind == BookTextKind::Markup) {
         RewriteMarkup(rewriter, InfoOf(profile).languageTag);
     } else if (kind == BookTextKind::Stylesheet) {

@@ -9,17 +9,22 @@
 namespace text {
 namespace {
 
+enum class EscapeForm : std::uint8_t { Raw, Percent, DecimalReference, HexReference };
 enum class HexCase : std::uint8_t { Unknown, Upper, Lower };
 
-// One character of a decoded segment (or one byte that is not part of a well-formed character)
-// and how the reference wrote it.
+// How a name wrote one character: the kind of escape and the case of its hex digits.
+struct UnitStyle {
+    EscapeForm form = EscapeForm::Raw;
+    HexCase hexCase = HexCase::Unknown;
+};
+
+// One character of a decoded name (or one byte that is not part of a well-formed character).
 struct NameUnit {
     std::size_t decodedBegin = 0;
     std::size_t decodedLength = 0;
     std::size_t sourceBegin = 0;
     std::size_t sourceLength = 0;
-    bool encoded = false;  // at least one of its bytes was an escape
-    HexCase hexCase = HexCase::Unknown;
+    UnitStyle style;
 };
 
 int HexValue(char c) {
@@ -35,8 +40,8 @@ int HexValue(char c) {
     return -1;
 }
 
-HexCase CaseOfEscape(char high, char low) {
-    for (char c : {high, low}) {
+HexCase CaseOf(std::string_view digits) {
+    for (char c : digits) {
         if (c >= 'A' && c <= 'F') {
             return HexCase::Upper;
         }
@@ -47,6 +52,71 @@ HexCase CaseOfEscape(char high, char low) {
     return HexCase::Unknown;
 }
 
+// Appends the UTF-8 form of a code point known to be a scalar value.
+void AppendUtf8(char32_t c, std::string& out) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The code point of the well-formed UTF-8 character that is all of bytes.
+char32_t CodePointOf(std::string_view bytes) {
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    if (bytes.size() == 1) {
+        return lead;
+    }
+    char32_t c = lead & (0x7F >> bytes.size());
+    for (char byte : bytes.substr(1)) {
+        c = (c << 6) | (static_cast<unsigned char>(byte) & 0x3F);
+    }
+    return c;
+}
+
+// A character reference such as "&#x540E;" or "&#21518;" at the start of text.
+struct CharacterReference {
+    std::size_t length = 0;  // 0 when text does not start with a usable one
+    char32_t codePoint = 0;
+    UnitStyle style;
+};
+
+CharacterReference ReadCharacterReference(std::string_view text) {
+    if (!text.starts_with("&#")) {
+        return {};
+    }
+    const bool hex = text.size() > 2 && (text[2] == 'x' || text[2] == 'X');
+    const std::size_t digitsBegin = hex ? 3 : 2;
+    std::size_t at = digitsBegin;
+    char32_t codePoint = 0;
+    for (; at < text.size() && at - digitsBegin < 8; ++at) {
+        const int digit =
+            hex ? HexValue(text[at]) : (text[at] >= '0' && text[at] <= '9' ? text[at] - '0' : -1);
+        if (digit < 0) {
+            break;
+        }
+        codePoint = codePoint * (hex ? 16 : 10) + static_cast<char32_t>(digit);
+    }
+    const bool scalar =
+        codePoint > 0 && codePoint <= 0x10FFFF && (codePoint < 0xD800 || codePoint > 0xDFFF);
+    if (at == digitsBegin || at >= text.size() || text[at] != ';' || !scalar) {
+        return {};
+    }
+    const UnitStyle style{hex ? EscapeForm::HexReference : EscapeForm::DecimalReference,
+                          hex ? CaseOf(text.substr(3, at - 3)) : HexCase::Unknown};
+    return {at + 1, codePoint, style};
+}
+
 // Length of the character (or lone byte) that starts text[at..).
 std::size_t UnitLength(std::string_view text, std::size_t at) {
     const std::size_t length = WellFormedCharacterLength(
@@ -54,43 +124,18 @@ std::size_t UnitLength(std::string_view text, std::size_t at) {
     return length == 0 ? 1 : length;
 }
 
-// A segment with its escapes decoded, cut into characters that remember their source form.
-class DecodedSegment {
+// A name with its escapes decoded, cut into characters that remember their source form.
+class DecodedName {
   public:
-    explicit DecodedSegment(std::string_view segment) : source_(segment) {
-        struct ByteOrigin {
-            std::size_t source;
-            std::size_t length;
-            HexCase hexCase;
-        };
-        std::vector<ByteOrigin> origins;
-        origins.reserve(segment.size());
-        bytes_.reserve(segment.size());
-        for (std::size_t at = 0; at < segment.size();) {
-            if (segment[at] == '%' && at + 2 < segment.size() && HexValue(segment[at + 1]) >= 0 &&
-                HexValue(segment[at + 2]) >= 0) {
-                bytes_ +=
-                    static_cast<char>(HexValue(segment[at + 1]) * 16 + HexValue(segment[at + 2]));
-                const HexCase hexCase = CaseOfEscape(segment[at + 1], segment[at + 2]);
-                origins.push_back({at, 3, hexCase});
-                if (defaultCase_ == HexCase::Unknown) {
-                    defaultCase_ = hexCase;
-                }
-                at += 3;
-            } else {
-                bytes_ += segment[at];
-                origins.push_back({at, 1, HexCase::Unknown});
-                ++at;
-            }
-        }
+    DecodedName(std::string_view name, NameEscapes escapes) : source_(name) {
+        Decode(escapes);
         for (std::size_t at = 0; at < bytes_.size();) {
             const std::size_t length = UnitLength(bytes_, at);
-            NameUnit unit{at, length, origins[at].source, 0, false, HexCase::Unknown};
+            NameUnit unit{at, length, origins_[at].source, 0, {}};
             for (std::size_t i = at; i < at + length; ++i) {
-                unit.sourceLength += origins[i].length;
-                unit.encoded = unit.encoded || origins[i].length == 3;
-                if (unit.hexCase == HexCase::Unknown) {
-                    unit.hexCase = origins[i].hexCase;
+                unit.sourceLength += origins_[i].length;
+                if (unit.style.form == EscapeForm::Raw) {
+                    unit.style = origins_[i].style;
                 }
             }
             units_.push_back(unit);
@@ -106,17 +151,65 @@ class DecodedSegment {
     std::string_view DecodedOf(const NameUnit& unit) const {
         return std::string_view(bytes_).substr(unit.decodedBegin, unit.decodedLength);
     }
-    // The case of hex digits a new escape for unit takes: its own, else the segment's first.
-    HexCase CaseFor(const NameUnit* unit) const {
-        if (unit != nullptr && unit->hexCase != HexCase::Unknown) {
-            return unit->hexCase;
+    // The style new escapes for unit take: its own, with the name's first case of hex digits
+    // when its own digits do not tell.
+    UnitStyle StyleFor(const NameUnit& unit) const {
+        UnitStyle style = unit.style;
+        if (style.hexCase == HexCase::Unknown) {
+            style.hexCase = defaultCase_ == HexCase::Unknown ? HexCase::Upper : defaultCase_;
         }
-        return defaultCase_ == HexCase::Unknown ? HexCase::Upper : defaultCase_;
+        return style;
     }
 
   private:
+    // Where each decoded byte came from: an escape's first byte carries the escape's length,
+    // the others of a character reference none.
+    struct ByteOrigin {
+        std::size_t source;
+        std::size_t length;
+        UnitStyle style;
+    };
+
+    void Decode(NameEscapes escapes) {
+        bytes_.reserve(source_.size());
+        origins_.reserve(source_.size());
+        for (std::size_t at = 0; at < source_.size();) {
+            const std::string_view rest = source_.substr(at);
+            if (escapes.percent && rest.size() > 2 && rest[0] == '%' && HexValue(rest[1]) >= 0 &&
+                HexValue(rest[2]) >= 0) {
+                Add(static_cast<char>(HexValue(rest[1]) * 16 + HexValue(rest[2])),
+                    {at, 3, {EscapeForm::Percent, CaseOf(rest.substr(1, 2))}});
+                at += 3;
+                continue;
+            }
+            const CharacterReference reference =
+                escapes.characterReferences ? ReadCharacterReference(rest) : CharacterReference{};
+            if (reference.length == 0) {
+                Add(rest[0], {at, 1, {}});
+                ++at;
+                continue;
+            }
+            std::string utf8;
+            AppendUtf8(reference.codePoint, utf8);
+            for (std::size_t i = 0; i < utf8.size(); ++i) {
+                Add(utf8[i], {i == 0 ? at : at + reference.length, i == 0 ? reference.length : 0,
+                              reference.style});
+            }
+            at += reference.length;
+        }
+    }
+
+    void Add(char byte, ByteOrigin origin) {
+        bytes_ += byte;
+        origins_.push_back(origin);
+        if (defaultCase_ == HexCase::Unknown) {
+            defaultCase_ = origin.style.hexCase;
+        }
+    }
+
     std::string_view source_;
     std::string bytes_;
+    std::vector<ByteOrigin> origins_;
     std::vector<NameUnit> units_;
     HexCase defaultCase_ = HexCase::Unknown;
 };
@@ -130,23 +223,53 @@ bool MustEscape(unsigned char byte) {
     return kReserved.find(static_cast<char>(byte)) != std::string_view::npos;
 }
 
-void AppendEscape(unsigned char byte, HexCase hexCase, std::string& out) {
+void AppendHex(std::uint32_t value, std::size_t minDigits, HexCase hexCase, std::string& out) {
     const char* digits = hexCase == HexCase::Lower ? "0123456789abcdef" : "0123456789ABCDEF";
-    out += '%';
-    out += digits[byte >> 4];
-    out += digits[byte & 0xF];
+    char buffer[8];
+    std::size_t count = 0;
+    do {
+        buffer[count++] = digits[value & 0xF];
+        value >>= 4;
+    } while (value != 0 || count < minDigits);
+    while (count > 0) {
+        out += buffer[--count];
+    }
 }
 
-// Appends bytes encoded: every byte when all is set, else only those that cannot stay raw.
-void AppendEncoded(std::string_view bytes, HexCase hexCase, bool all, std::string& out) {
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (all || MustEscape(byte)) {
-            AppendEscape(byte, hexCase, out);
-        } else {
-            out += c;
-        }
+// Appends one converted character in style, escaped unless it can stay raw: ASCII stays raw
+// but for what a percent-encoded name must escape.
+void AppendInStyle(std::string_view character, UnitStyle style, std::string& out) {
+    const bool wellFormed = UnitLength(character, 0) == character.size();
+    const bool ascii = static_cast<unsigned char>(character[0]) < 0x80;
+    switch (style.form) {
+        case EscapeForm::Percent:
+            for (char c : character) {
+                if (MustEscape(static_cast<unsigned char>(c))) {
+                    out += '%';
+                    AppendHex(static_cast<unsigned char>(c), 2, style.hexCase, out);
+                } else {
+                    out += c;
+                }
+            }
+            return;
+        case EscapeForm::DecimalReference:
+        case EscapeForm::HexReference:
+            if (wellFormed && !ascii) {
+                const bool hex = style.form == EscapeForm::HexReference;
+                out += hex ? "&#x" : "&#";  // XML knows no "&#X"
+                if (hex) {
+                    AppendHex(CodePointOf(character), 1, style.hexCase, out);
+                } else {
+                    out += std::to_string(CodePointOf(character));
+                }
+                out += ';';
+                return;
+            }
+            break;
+        case EscapeForm::Raw:
+            break;
     }
+    out += character;
 }
 
 std::vector<std::string_view> SplitUnits(std::string_view text) {
@@ -160,23 +283,21 @@ std::vector<std::string_view> SplitUnits(std::string_view text) {
 }
 
 // Same number of characters: each one takes the form of the character it replaces.
-void AppendPairwise(const DecodedSegment& source, const std::vector<std::string_view>& converted,
+void AppendPairwise(const DecodedName& source, const std::vector<std::string_view>& converted,
                     std::string& out) {
     for (std::size_t i = 0; i < converted.size(); ++i) {
         const NameUnit& unit = source.Units()[i];
         if (converted[i] == source.DecodedOf(unit)) {
             out += source.SourceOf(unit);
-        } else if (unit.encoded) {
-            AppendEncoded(converted[i], source.CaseFor(&unit), true, out);
         } else {
-            out += converted[i];
+            AppendInStyle(converted[i], source.StyleFor(unit), out);
         }
     }
 }
 
 // A phrase changed the number of characters: the common start and end keep their form, the
-// changed middle is encoded if any character it replaces was.
-void AppendAligned(const DecodedSegment& source, const std::vector<std::string_view>& converted,
+// changed middle is escaped like the first escaped character it replaces.
+void AppendAligned(const DecodedName& source, const std::vector<std::string_view>& converted,
                    std::string& out) {
     const std::vector<NameUnit>& units = source.Units();
     const std::size_t shorter = std::min(units.size(), converted.size());
@@ -189,23 +310,24 @@ void AppendAligned(const DecodedSegment& source, const std::vector<std::string_v
                                             source.DecodedOf(units[units.size() - 1 - suffix])) {
         ++suffix;
     }
-    const NameUnit* style = nullptr;
-    for (std::size_t i = prefix; i < units.size() - suffix && style == nullptr; ++i) {
-        style = units[i].encoded ? &units[i] : nullptr;
+    UnitStyle style;
+    for (std::size_t i = prefix; i < units.size() - suffix && style.form == EscapeForm::Raw; ++i) {
+        style = source.StyleFor(units[i]);
     }
     for (std::size_t i = 0; i < prefix; ++i) {
         out += source.SourceOf(units[i]);
     }
     for (std::size_t i = prefix; i < converted.size() - suffix; ++i) {
-        if (style != nullptr) {
-            AppendEncoded(converted[i], source.CaseFor(style), false, out);
-        } else {
-            out += converted[i];
-        }
+        AppendInStyle(converted[i], style, out);
     }
     for (std::size_t i = units.size() - suffix; i < units.size(); ++i) {
         out += source.SourceOf(units[i]);
     }
+}
+
+bool MayHoldEscape(std::string_view name, NameEscapes escapes) {
+    return (escapes.percent && name.find('%') != std::string_view::npos) ||
+           (escapes.characterReferences && name.find("&#") != std::string_view::npos);
 }
 
 }  // namespace
@@ -214,13 +336,13 @@ std::string ConvertFileName(std::string_view name, const TextConverter& converte
     return converter.Convert(name);
 }
 
-void AppendConvertedName(std::string_view segment, const TextConverter& converter,
+void AppendConvertedName(std::string_view name, NameEscapes escapes, const TextConverter& converter,
                          std::string& out) {
-    if (segment.find('%') == std::string_view::npos) {
-        converter.Convert(segment, out);  // raw: exactly the file's converted name
+    if (!MayHoldEscape(name, escapes)) {
+        converter.Convert(name, out);  // raw: exactly the file's converted name
         return;
     }
-    const DecodedSegment source(segment);
+    const DecodedName source(name, escapes);
     const std::string convertedBytes = converter.Convert(source.Bytes());
     const std::vector<std::string_view> converted = SplitUnits(convertedBytes);
     if (converted.size() == source.Units().size()) {

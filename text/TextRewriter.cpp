@@ -1,7 +1,6 @@
 #include "text/TextRewriter.hpp"
 
 #include "text/NameConversion.hpp"
-#include "text/ReferenceConversion.hpp"
 
 namespace text {
 
@@ -23,8 +22,15 @@ void TextRewriter::Keep(std::size_t begin, std::size_t end) {
 }
 
 void TextRewriter::ConvertAsName(std::size_t begin, std::size_t end) {
-    if (HasNonAscii(begin, end)) {
-        Replace(begin, end, ConvertFileName(content_.substr(begin, end - begin), converter_));
+    if (end <= begin || end > content_.size()) {
+        return;
+    }
+    const std::string_view name = content_.substr(begin, end - begin);
+    const bool markup = syntax_ == ReferenceSyntax::Markup;
+    if (HasNonAscii(begin, end) || (markup && name.find("&#") != std::string_view::npos)) {
+        std::string converted;
+        AppendConvertedName(name, {false, markup}, converter_, converted);
+        Replace(begin, end, converted);
     }
 }
 
@@ -34,7 +40,7 @@ void TextRewriter::ConvertAsReference(std::size_t begin, std::size_t end) {
     }
     const std::string_view reference = content_.substr(begin, end - begin);
     if (MayConvertReference(reference)) {
-        Replace(begin, end, ConvertReference(reference, converter_));
+        Replace(begin, end, ConvertReference(reference, syntax_, converter_));
     }
 }
 

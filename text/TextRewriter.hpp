@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "text/ReferenceConversion.hpp"
 #include "text/TextConverter.hpp"
 
 namespace text {
@@ -14,9 +15,11 @@ namespace text {
 // increasing order without overlap; one that starts behind what is already written is ignored.
 class TextRewriter {
   public:
-    // content and converter must outlive the rewriter, which appends to out.
-    TextRewriter(std::string_view content, const TextConverter& converter, std::string& out)
-        : content_(content), converter_(converter), out_(out) {}
+    // content and converter must outlive the rewriter, which appends to out. In markup, names
+    // may hold character references (&#x540E;).
+    TextRewriter(std::string_view content, ReferenceSyntax syntax, const TextConverter& converter,
+                 std::string& out)
+        : content_(content), syntax_(syntax), converter_(converter), out_(out) {}
 
     std::string_view Content() const { return content_; }
 
@@ -24,7 +27,7 @@ class TextRewriter {
     void Replace(std::size_t begin, std::size_t end, std::string_view replacement);
     // Keeps content[begin, end) byte for byte.
     void Keep(std::size_t begin, std::size_t end);
-    // Converts content[begin, end) on its own, as a file name (an id that fragments name).
+    // Converts content[begin, end) on its own, as a name (an id that fragments name).
     void ConvertAsName(std::size_t begin, std::size_t end);
     // Converts content[begin, end) as a reference (ConvertReference).
     void ConvertAsReference(std::size_t begin, std::size_t end);
@@ -38,6 +41,7 @@ class TextRewriter {
     bool HasNonAscii(std::size_t begin, std::size_t end) const;
 
     std::string_view content_;
+    ReferenceSyntax syntax_;
     const TextConverter& converter_;
     std::string& out_;
     std::size_t written_ = 0;  // content before this offset is in out_

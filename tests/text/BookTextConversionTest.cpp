@@ -73,6 +73,10 @@ TEST(ConvertBookText, ReferencesFollowRenamedFilesAndIds) {
          R"(<?xml-stylesheet type="text/css" href="%E6%A8%A3.css"?><?pi href="%E6%A0%B7"?>)"},
         {kMarkup, "<svg:style>i{background:url(%E5%9B%BE.png)}</SVG:STYLE><i>图</i>",
          "<svg:style>i{background:url(%E5%9C%96.png)}</SVG:STYLE><i>圖</i>"},
+        // Markup may write characters as references; a stylesheet file cannot.
+        {kMarkup, R"(<a href="#&#x542F;程">启</a><h2 id="&#x542F;程"/><p id="&#21518;"/>)",
+         R"(<a href="#&#x5553;程">啓</a><h2 id="&#x5553;程"/><p id="&#24460;"/>)"},
+        {kCss, "s{background:url(&#x540E;.png)}", "s{background:url(&#x540E;.png)}"},
         // A scheme leads outside the book.
         {kMarkup, R"(<a href="https://例子.cn/后记">后记</a><a href="mailto:后@例.cn">)",
          R"(<a href="https://例子.cn/后记">後記</a><a href="mailto:后@例.cn">)"},

@@ -29,9 +29,21 @@ int HexValue(char c) {
 std::string Decoded(const std::string& reference) {
     std::string bytes;
     for (std::size_t i = 0; i < reference.size(); ++i) {
-        if (reference[i] == '%' && i + 2 < reference.size() &&
-            std::isxdigit(static_cast<unsigned char>(reference[i + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(reference[i + 2]))) {
+        const std::size_t semicolon = reference.find(';', i);
+        if (reference.compare(i, 3, "&#x") == 0 && semicolon != std::string::npos) {
+            // Only characters of the Basic Multilingual Plane are written so here.
+            const auto c = std::stoul(reference.substr(i + 3, semicolon - i - 3), nullptr, 16);
+            if (c < 0x80) {
+                bytes += static_cast<char>(c);
+            } else {
+                bytes += static_cast<char>(0xE0 | (c >> 12));
+                bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+                bytes += static_cast<char>(0x80 | (c & 0x3F));
+            }
+            i = semicolon;
+        } else if (reference[i] == '%' && i + 2 < reference.size() &&
+                   std::isxdigit(static_cast<unsigned char>(reference[i + 1])) &&
+                   std::isxdigit(static_cast<unsigned char>(reference[i + 2]))) {
             bytes +=
                 static_cast<char>(HexValue(reference[i + 1]) * 16 + HexValue(reference[i + 2]));
             i += 2;
@@ -40,6 +52,26 @@ std::string Decoded(const std::string& reference) {
         }
     }
     return bytes;
+}
+
+// Each three-byte character of name written as a hex character reference.
+std::string CharacterReferencesOf(const std::string& name) {
+    std::string written;
+    for (std::size_t i = 0; i < name.size();) {
+        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(name[k]); };
+        if (byte(i) >= 0xE0 && byte(i) < 0xF0 && i + 2 < name.size() &&
+            (byte(i + 1) & 0xC0) == 0x80 && (byte(i + 2) & 0xC0) == 0x80) {
+            char reference[16];
+            std::snprintf(
+                reference, sizeof reference, "&#x%X;",
+                ((byte(i) & 0xF) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F));
+            written += reference;
+            i += 3;
+        } else {
+            written += name[i++];
+        }
+    }
+    return written;
 }
 
 TEST(ConvertReference, RewritesEachNameInTheStyleItWasWritten) {
@@ -57,6 +89,11 @@ TEST(ConvertReference, RewritesEachNameInTheStyleItWasWritten) {
         {Profile::S2twp, "x-%e5%86%85%e5%ad%98.png", "x-%e8%a8%98%e6%86%b6%e9%ab%94.png"},
         {Profile::S2twp, "方便面.png", "泡麵.png"},
         {Profile::S2twp, "%E6%96%B9%E4%BE%BF%E9%9D%A2中%e4%b8%ad", "%E6%B3%A1%E9%BA%B5中%e4%b8%ad"},
+        // Character references, as markup writes them: hex or decimal, digits in their case.
+        {Profile::Char, "&#x540E;&#x8BB0;.xhtml", "&#x5F8C;&#x8A18;.xhtml"},
+        {Profile::Char, "&#21518;记.xhtml#&#x542f;&#x4e2d;", "&#24460;記.xhtml#&#x5553;&#x4e2d;"},
+        {Profile::Char, "a&amp;b&#x0;&#xD800;&#x110000;&#;&#x;后",
+         "a&amp;b&#x0;&#xD800;&#x110000;&#;&#x;後"},
         // The query is not a name; escapes that are not UTF-8 stay.
         {Profile::Char, "后记.xhtml?q=后", "後記.xhtml?q=后"},
         {Profile::Char, "%FF%E5%90%8E%zz%", "%FF%E5%BE%8C%zz%"},
@@ -70,7 +107,10 @@ TEST(ConvertReference, RewritesEachNameInTheStyleItWasWritten) {
         {Profile::Char, "", ""},
     };
     for (const auto& [profile, reference, want] : cases) {
-        EXPECT_EQ(text::ConvertReference(reference, ConverterOf(profile)), want) << reference;
+        EXPECT_EQ(
+            text::ConvertReference(reference, text::ReferenceSyntax::Markup, ConverterOf(profile)),
+            want)
+            << reference;
     }
 }
 
@@ -92,11 +132,15 @@ TEST(ConvertReference, DecodesToTheConvertedFileName) {
                 lower += escape;
                 half += i < name.size() / 2 ? std::string(escape) : name.substr(i, 1);
             }
-            for (const std::string& reference : {name, upper, lower, half}) {
-                EXPECT_EQ(Decoded(text::ConvertReference(reference, converter)), renamed)
+            for (const std::string& reference :
+                 {name, upper, lower, half, CharacterReferencesOf(name)}) {
+                EXPECT_EQ(Decoded(text::ConvertReference(reference, text::ReferenceSyntax::Markup,
+                                                         converter)),
+                          renamed)
                     << info.name << " " << reference;
             }
-            EXPECT_EQ(text::ConvertReference(name, converter), renamed);
+            EXPECT_EQ(text::ConvertReference(name, text::ReferenceSyntax::Markup, converter),
+                      renamed);
         }
     }
 }
