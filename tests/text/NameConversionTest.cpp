@@ -91,6 +91,7 @@ TEST(ConvertReference, RewritesEachNameInTheStyleItWasWritten) {
         {Profile::S2twp, "%E6%96%B9%E4%BE%BF%E9%9D%A2中%e4%b8%ad", "%E6%B3%A1%E9%BA%B5中%e4%b8%ad"},
         // Character references, as markup writes them: hex or decimal, digits in their case.
         {Profile::Char, "&#x540E;&#x8BB0;.xhtml", "&#x5F8C;&#x8A18;.xhtml"},
+        {Profile::Char, "&#x540e;", "&#x5f8c;"},
         {Profile::Char, "&#21518;记.xhtml#&#x542f;&#x4e2d;", "&#24460;記.xhtml#&#x5553;&#x4e2d;"},
         {Profile::Char, "a&amp;b&#x0;&#xD800;&#x110000;&#;&#x;后",
          "a&amp;b&#x0;&#xD800;&#x110000;&#;&#x;後"},
