@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "tests/support/BookFiles.hpp"
+#include "tests/support/TempFolder.hpp"
+#include "text/BookTextConversion.hpp"
+#include "text/ConversionProfile.hpp"
+#include "text/OpenccConverter.hpp"
+
+namespace {
+
+using text::BookTextKind;
+using text::Profile;
+
+const text::TextConverter& ConverterOf(Profile profile) {
+    static std::map<Profile, std::shared_ptr<const text::TextConverter>> loaded;
+    auto& converter = loaded[profile];
+    if (converter == nullptr) {
+        converter = text::LoadConverter(profile).converter;
+    }
+    return *converter;
+}
+
+std::string Convert(const std::string& content, BookTextKind kind,
+                    Profile profile = Profile::Char) {
+    return text::ConvertBookText(content, kind, ConverterOf(profile), profile);
+}
+
+struct Case {
+    BookTextKind kind;
+    std::string content;
+    std::string want;
+};
+
+void ExpectConversions(const std::vector<Case>& cases, Profile profile = Profile::Char) {
+    for (const Case& c : cases) {
+        EXPECT_EQ(Convert(c.content, c.kind, profile), c.want) << c.content;
+    }
+}
+
+constexpr BookTextKind kMarkup = BookTextKind::Markup;
+constexpr BookTextKind kCss = BookTextKind::Stylesheet;
+
+TEST(ConvertBookText, ReferencesFollowRenamedFilesAndIds) {
+    ExpectConversions({
+        // Package document: manifest, spine, guide; container.
+        {kMarkup, R"(<item id="后记" href="Text/后记.xhtml"/><itemref idref="后记"/>)",
+         R"(<item id="後記" href="Text/後記.xhtml"/><itemref idref="後記"/>)"},
+        {kMarkup, R"(<reference title="后记" href="%E5%90%8E%E8%AE%B0.xhtml"/>)",
+         R"(<reference title="後記" href="%E5%BE%8C%E8%A8%98.xhtml"/>)"},
+        {kMarkup, R"(<rootfile full-path="书/内容.opf"/>)",
+         R"(<rootfile full-path="書/內容.opf"/>)"},
+        {kMarkup, R"(<dc:creator id="译者">译</dc:creator><meta refines="#%E8%AF%91%E8%80%85"/>)",
+         R"(<dc:creator id="譯者">譯</dc:creator><meta refines="#%E8%AD%AF%E8%80%85"/>)"},
+        // Navigation and NCX.
+        {kMarkup, R"(<content src="后记.xhtml#%E5%90%AF"/><li><a href="后记.xhtml">后记</a></li>)",
+         R"(<content src="後記.xhtml#%E5%95%93"/><li><a href="後記.xhtml">後記</a></li>)"},
+        // The book's own case: the fragment and its id agree again.
+        {kMarkup, R"(<a href="#%E5%90%AF%E7%A8%8B">启程</a><h2 id="启程">启程</h2>)",
+         R"(<a href="#%E5%95%93%E7%A8%8B">啓程</a><h2 id="啓程">啓程</h2>)"},
+        {kMarkup, R"(<a name='启程'/><a href=#启程>)", R"(<a name='啓程'/><a href=#啓程>)"},
+        // XHTML and SVG media.
+        {kMarkup,
+         R"(<img src="图片/图.png" srcset="https://x.cn/图1.png 1x,图2.png, 图3.png 2x"/><video poster="图.jpg"/>)",
+         R"(<img src="圖片/圖.png" srcset="https://x.cn/图1.png 1x,圖2.png, 圖3.png 2x"/><video poster="圖.jpg"/>)"},
+        {kMarkup, R"(<object data="图.svg"/><svg:image xlink:href="图.png"/><use href="#图"/>)",
+         R"(<object data="圖.svg"/><svg:image xlink:href="圖.png"/><use href="#圖"/>)"},
+        {kMarkup,
+         R"(<?xml-stylesheet type="text/css" href="%E6%A0%B7.css"?><?pi href="%E6%A0%B7"?>)",
+         R"(<?xml-stylesheet type="text/css" href="%E6%A8%A3.css"?><?pi href="%E6%A0%B7"?>)"},
+        {kMarkup, "<svg:style>i{background:url(%E5%9B%BE.png)}</SVG:STYLE><i>图</i>",
+         "<svg:style>i{background:url(%E5%9C%96.png)}</SVG:STYLE><i>圖</i>"},
+        // Markup may write characters as references; a stylesheet file cannot.
+        {kMarkup, R"(<a href="#&#x542F;程">启</a><h2 id="&#x542F;程"/><p id="&#21518;"/>)",
+         R"(<a href="#&#x5553;程">啓</a><h2 id="&#x5553;程"/><p id="&#24460;"/>)"},
+        {kCss, "s{background:url(&#x540E;.png)}", "s{background:url(&#x540E;.png)}"},
+        // A scheme leads outside the book.
+        {kMarkup, R"(<a href="https://例子.cn/后记">后记</a><a href="mailto:后@例.cn">)",
+         R"(<a href="https://例子.cn/后记">後記</a><a href="mailto:后@例.cn">)"},
+        // url() in a stylesheet, a <style> block and a style="" attribute.
+        {kCss, R"(p{background:url("图/图.png")} q{background:url( 图.png )} @import '图.css';)",
+         R"(p{background:url("圖/圖.png")} q{background:url( 圖.png )} @import '圖.css';)"},
+        {kCss, "s{background:url(%E5%9B%BE.png)}", "s{background:url(%E5%9C%96.png)}"},
+        {kCss, "s{background:url(res:///后.png)}", "s{background:url(res:///后.png)}"},
+        {kMarkup,
+         R"x(<style>p{background:url('图.png')}</style><p style="background:url(图.png)">)x",
+         R"x(<style>p{background:url('圖.png')}</style><p style="background:url(圖.png)">)x"},
+    });
+}
+
+TEST(ConvertBookText, FontNamesStayAsTheBookWroteThem) {
+    const std::string fontFace =
+        R"(@font-face { font-family: "方正大标宋简体"; src: local("微软雅黑"), url(字体/宋体.ttf); })";
+    const std::string fontFaceWant =
+        R"(@font-face { font-family: "方正大标宋简体"; src: local("微软雅黑"), url(字體/宋體.ttf); })";
+    ExpectConversions({
+        {kCss, fontFace, fontFaceWant},
+        {kCss,
+         "body{font-family:\"宋体\",'黑体' , 楷体;content:\"简体\"}\nh1 { FONT: bold 1em/2 "
+         "宋体 }",
+         "body{font-family:\"宋体\",'黑体' , 楷体;content:\"簡體\"}\nh1 { FONT: bold 1em/2 "
+         "宋体 }"},
+        // Not declarations: a class named font, a string, a comment.
+        {kCss, ".font:hover{content:\"font-family:宋体\"} /* font: 宋体 */",
+         ".font:hover{content:\"font-family:宋體\"} /* font: 宋體 */"},
+        {kMarkup, "<style type=\"text/css\">\n" + fontFace + "\n</style><p>宋体</p>",
+         "<style type=\"text/css\">\n" + fontFaceWant + "\n</style><p>宋體</p>"},
+        {kMarkup, R"(<p style="color:red;font-family:'宋体'">宋体</p><p style='font:12px "黑体"'>)",
+         R"(<p style="color:red;font-family:'宋体'">宋體</p><p style='font:12px "黑体"'>)"},
+        {kMarkup, R"(<p style="font-family:&quot;宋体&quot;;content:'体'">)",
+         R"(<p style="font-family:&quot;宋体&quot;;content:'體'">)"},
+        {kMarkup, R"(<font face="宋体">宋体</font><svg:text font-family="黑体">黑体</svg:text>)",
+         R"(<font face="宋体">宋體</font><svg:text font-family="黑体">黑體</svg:text>)"},
+    });
+}
+
+TEST(ConvertBookText, SimplifiedChineseTagsBecomeTheProfilesTag) {
+    const std::string book =
+        R"(<dc:language>zh-CN</dc:language><dc:language> ZH_hans-cn </dc:language>)"
+        R"(<html xml:lang="zh" lang="zh-SG"><p lang="zh_CN">中文</p><p lang="zh-Hans">)"
+        R"(<p lang="en">中文</p><p xml:lang="zh-TW"/><p lang="ja"/><p lang="zh-Hant"/>)"
+        R"(<p lang="zh-cmn"/><title>zh-CN</title>)";
+    for (const text::ProfileInfo& info : text::AllProfiles()) {
+        const std::string tag(info.languageTag);
+        EXPECT_EQ(
+            Convert(book, kMarkup, info.profile),
+            "<dc:language>" + tag + "</dc:language><dc:language> " + tag +
+                " </dc:language><html xml:lang=\"" + tag + "\" lang=\"" + tag + "\"><p lang=\"" +
+                tag + "\">中文</p><p lang=\"" + tag +
+                R"("><p lang="en">中文</p><p xml:lang="zh-TW"/><p lang="ja"/><p lang="zh-Hant"/>)"
+                R"(<p lang="zh-cmn"/><title>zh-CN</title>)")
+            << info.name;
+    }
+    EXPECT_EQ(Convert("lang=\"zh-CN\" 后", BookTextKind::PlainText), "lang=\"zh-CN\" 後");
+}
+
+// Every profile gives, for the sample books' files, what its reference gives for the whole file
+// at once (libopencc itself for the phrase profiles), but for the language tags: cutting the
+// text around the carve-outs must not change how phrases are found.
+TEST(ConvertBookText, MatchesWholeFileLibopenccOnTheSampleBooks) {
+    std::map<std::string, std::string> files;
+    for (const char* book : {"simpleEpub.epub", "template.epub"}) {
+        for (const auto& [name, bytes] :
+             testing_support::ReadArchive(std::string(CORVELA_CORPUS_DIR "/packed/") + book)) {
+            if (!name.ends_with(".jpg") && name != "mimetype") {
+                files[book + ("/" + name)] = bytes;
+            }
+        }
+    }
+    const std::string kusamakura =
+        CORVELA_CORPUS_DIR "/trees/kusamakura-japanese-vertical-writing/OPS/";
+    for (const char* name : {"package.opf", "xhtml/目次.xhtml", "xhtml/一.xhtml", "xhtml/二.xhtml",
+                             "css/vertical.css", "css/horizontal.css"}) {
+        files[name] = testing_support::ReadFileBytes(kusamakura + name);
+    }
+    ASSERT_EQ(files.size(), 20u);
+    for (const text::ProfileInfo& info : text::AllProfiles()) {
+        std::shared_ptr<const text::TextConverter> reference =
+            text::LoadConverter(info.profile).converter;
+        if (text::IsPhraseProfile(info.profile)) {
+            reference = std::make_shared<text::OpenccConverter>(text::OpenccDataFolder() + "/" +
+                                                                std::string(info.name) + ".json");
+        }
+        for (const auto& [name, bytes] : files) {
+            std::string want = reference->Convert(bytes);
+            for (const std::string_view around : {"=\"zh-CN\"", ">zh-CN<"}) {
+                for (std::size_t at; (at = want.find(around)) != std::string::npos;) {
+                    want.replace(at + around.size() - 6, 5, info.languageTag);
+                }
+            }
+            const BookTextKind kind = name.ends_with(".css") ? kCss : kMarkup;
+            EXPECT_EQ(Convert(bytes, kind, info.profile), want) << info.name << " " << name;
+        }
+    }
+}
+
+TEST(ConvertBookText, MalformedInputConvertsAsText) {
+    ExpectConversions({
+        {kMarkup, "<a href=\"%E5%90%8E", "<a href=\"%E5%90%8E"},
+        {kMarkup, "<a title='后><a href=\"%E5%90%8E\">后</a>",
+         "<a title='後><a href=\"%E5%BE%8C\">後</a>"},
+        // Script text is not markup.
+        {kMarkup, "<script>for(;i<n;)s='<a href=\"%E5%90%8E\">后'</script><a href=\"%E5%90%8E\">",
+         "<script>for(;i<n;)s='<a href=\"%E5%90%8E\">後'</script><a href=\"%E5%BE%8C\">"},
+        {kMarkup, "<a href='后\"记'>后", "<a href='後\"記'>後"},
+        {kMarkup, "<!-- <a href=\"%E5%90%8E\"> 后", "<!-- <a href=\"%E5%90%8E\"> 後"},
+        {kMarkup, "<style>font-family:宋体;</style><style>p{font:宋体",
+         "<style>font-family:宋體;</style><style>p{font:宋体"},
+        {kMarkup, "<p < 后 <> <1 </ 后", "<p < 後 <> <1 </ 後"},
+        {kMarkup, "<a href=\"\xFF后%E5%90\" id=\x80后>", "<a href=\"\xFF後%E5%90\" id=\x80後>"},
+        {kMarkup, std::string("<a href=\"后\0后\">", 13), std::string("<a href=\"後\0後\">", 13)},
+        {kCss, "p{background:url(\"后.png", "p{background:url(\"後.png"},
+        {kCss, "p{background:url(后.png", "p{background:url(後.png"},
+        {kCss, "src:local(宋体", "src:local(宋體"},
+        {kCss, "p{font-family:\"宋体\n;color:后}", "p{font-family:\"宋体\n;color:後}"},
+        {kCss, "/* 后", "/* 後"},
+        {kCss, "p{font-family:宋体", "p{font-family:宋体"},
+    });
+}
+
+// Random mixes of the pieces the scanners look for: nothing may crash, and plain text is the
+// converter's output. Long runs of one piece would show quadratic work as a hung test.
+TEST(ConvertBookText, SurvivesRandomAndRepetitiveMarkup) {
+    const std::string pieces[] = {"<",         ">",       "\"",
+                                  "'",         "=",       "/",
+                                  " ",         "href=",   "id=",
+                                  "style=",    "lang=",   "<style>",
+                                  "</style",   "<!--",    "-->",
+                                  "url(",      "local(",  "font-family:",
+                                  "font:",     "{",       "}",
+                                  ";",         "(",       ")",
+                                  "/*",        "*/",      "#",
+                                  "%E5%90%8E", "%",       "后",
+                                  "\xFF",      "&quot;",  "dc:language>",
+                                  "zh-CN",     "srcset=", "@import"};
+    std::mt19937 random(8);
+    for (int round = 0; round < 3000; ++round) {
+        std::string content;
+        for (int i = 0; i < 40; ++i) {
+            content += pieces[random() % std::size(pieces)];
+        }
+        Convert(content, kMarkup);
+        Convert(content, kCss);
+        EXPECT_EQ(Convert(content, BookTextKind::PlainText),
+                  ConverterOf(Profile::Char).Convert(content));
+    }
+    for (const std::string& piece : pieces) {
+        std::string content;
+        for (std::size_t i = 0; content.size() < 400'000; ++i) {
+            content += piece;
+        }
+        EXPECT_GE(Convert(content, kMarkup).size(), content.size() / 2) << piece;
+        EXPECT_GE(Convert(content, kCss).size(), content.size() / 2) << piece;
+    }
+}
+
+TEST(BookTextKindOf, ReadsTheExtension) {
+    const std::pair<const char*, BookTextKind> cases[] = {
+        {"a.xhtml", kMarkup},
+        {"A.HTML", kMarkup},
+        {"b.htm", kMarkup},
+        {"content.opf", kMarkup},
+        {"toc.ncx", kMarkup},
+        {"i.svg", kMarkup},
+        {"container.xml", kMarkup},
+        {"1.smil", kMarkup},
+        {"s.CSS", kCss},
+        {"notes.txt", BookTextKind::PlainText},
+        {"第一章 新的开始", BookTextKind::PlainText},
+    };
+    for (const auto& [name, kind] : cases) {
+        EXPECT_EQ(text::BookTextKindOf(name), kind) << name;
+    }
+}
+
+}  // namespace
