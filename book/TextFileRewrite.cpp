@@ -34,8 +34,8 @@ std::optional<std::string> ReadWhole(const std::string& path) {
 
 // Writes bytes to a new file beside path, with its permissions, and moves it over path.
 bool ReplaceWhole(const std::string& path, const std::string& bytes) {
-    const std::string folder = path.substr(0, path.rfind('/') + 1);
-    const std::string wanted = folder + "." + FileNameOf(path) + ".corvela";
+    // A short name, so that it fits wherever the file's own name does.
+    const std::string wanted = path.substr(0, path.rfind('/') + 1) + ".corvela";
     for (int n = 0; n < kMostTemporaryNames; ++n) {
         const std::string temporary = FreshCandidate(wanted, n, false);
         std::optional<platform::File> file = platform::File::CreateNewLike(temporary, path);
