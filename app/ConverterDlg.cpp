@@ -1,5 +1,6 @@
 #include "app/ConverterDlg.hpp"
 
+#include <QActionGroup>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -76,6 +77,7 @@ CConverterDlg::CConverterDlg(CUserPrompts& prompts, std::chrono::milliseconds bo
     SetTabOrder();
     SetupBookList();
     LoadSettings(Text(kSettingsFileName));
+    Choice = LoadConversionChoice();
     ArchiverButton.setFocus();
 }
 
@@ -160,10 +162,42 @@ void CConverterDlg::ShowSystemMenu(const QPoint& where) {
     menu.setObjectName(QStringLiteral("SystemMenu"));
     menu.addAction(Text(kCloseItemText))->setData(SC_CLOSE);
     menu.addSeparator();
+    QMenu conversion(Text(kProfileMenuText), &menu);
+    QActionGroup profiles(&conversion);
+    FillConversionMenu(conversion, profiles);
+    menu.addMenu(&conversion);
+    menu.addSeparator();
     menu.addAction(Text(kAboutItemText))->setData(IDM_ABOUTBOX);
     if (const QAction* chosen = menu.exec(where)) {
         OnSysCommand(chosen->data().toInt());
     }
+}
+
+// The submenu of the profiles and the font-rule switch; a choice is saved as it is made.
+void CConverterDlg::FillConversionMenu(QMenu& conversion, QActionGroup& profiles) {
+    conversion.setObjectName(QStringLiteral("ConversionMenu"));
+    for (const text::ProfileInfo& info : text::AllProfiles()) {
+        QAction* item =
+            conversion.addAction(Text(kProfileItemTexts[static_cast<std::size_t>(info.profile)]));
+        item->setObjectName(QStringLiteral("Profile_") +
+                            QString::fromLatin1(info.name.data(), info.name.size()));
+        item->setCheckable(true);
+        item->setChecked(info.profile == Choice.profile);
+        item->setActionGroup(&profiles);
+        connect(item, &QAction::triggered, this, [this, profile = info.profile] {
+            Choice.profile = profile;
+            SaveConversionChoice(Choice);
+        });
+    }
+    conversion.addSeparator();
+    QAction* fontRule = conversion.addAction(Text(kFontRuleItemText));
+    fontRule->setObjectName(QStringLiteral("FontRule"));
+    fontRule->setCheckable(true);
+    fontRule->setChecked(Choice.fontRule);
+    connect(fontRule, &QAction::toggled, this, [this](bool on) {
+        Choice.fontRule = on;
+        SaveConversionChoice(Choice);
+    });
 }
 
 void CConverterDlg::OnSysCommand(int id) {
@@ -312,9 +346,10 @@ void CConverterDlg::OnStart() {
         books.push_back(path.toStdString());
     }
     try {
-        WorkerThread = std::jthread([this, stop, books = std::move(books)]() mutable {
-            BatchWorker(stop, std::move(books));
-        });
+        WorkerThread =
+            std::jthread([this, stop, books = std::move(books), choice = Choice]() mutable {
+                BatchWorker(stop, std::move(books), choice);
+            });
     } catch (const std::system_error&) {
         ShowShellMessage(Text(kInternalError));
         return;
@@ -328,14 +363,23 @@ void CConverterDlg::OnStart() {
     }
 }
 
-void CConverterDlg::BatchWorker(std::stop_token stop, std::vector<std::string> books) {
+void CConverterDlg::BatchWorker(std::stop_token stop, std::vector<std::string> books,
+                                ConversionChoice choice) {
+    // One converter for the batch; when it cannot be loaded, each book's job says why.
+    JobOptions options;
+    options.profile = choice.profile;
+    options.fontRule = choice.fontRule;
+    if (!books.empty()) {
+        options.converter = text::LoadConverter(choice.profile).converter;
+    }
     for (std::size_t row = 0; row < books.size() && !stop.stop_requested(); ++row) {
-        ConvertOneBook(stop, static_cast<int>(row), books[row]);
+        ConvertOneBook(stop, static_cast<int>(row), books[row], options);
         RestAfterBook(stop);
     }
 }
 
-void CConverterDlg::ConvertOneBook(std::stop_token stop, int row, const std::string& book) {
+void CConverterDlg::ConvertOneBook(std::stop_token stop, int row, const std::string& book,
+                                   JobOptions options) {
     const auto setStatus = [this, stop, row](const char* status) {
         return CallOnUiThread(this, stop,
                               [this, row, status] {
@@ -355,9 +399,10 @@ void CConverterDlg::ConvertOneBook(std::stop_token stop, int row, const std::str
     }
     std::string output;
     Converter.ReplaceExtension(output, book, kOutputTail);
-    const int converted = Converter.ConvertBook(*archiver, book, output, stop);
+    options.archiverPath = *archiver;
+    const bool converted = Converter.Convert(options, book, output, stop).converted;
     if (!stop.stop_requested()) {
-        setStatus(converted != 0 ? kStatusDone : kStatusNotDone);
+        setStatus(converted ? kStatusDone : kStatusNotDone);
     }
 }
 
