@@ -269,7 +269,12 @@ TEST_F(BookJobProfilesTest, AFileThatCannotBeWrittenBackFailsTheBookWithItsName)
     // Every name the job would write the new text under is taken.
     std::vector<ZipEntryPlan> entries = SampleBookEntries();
     for (int n = 0; n < 100; ++n) {
-        entries.push_back({"OEBPS/.corvela" + (n ? "~" + std::to_string(n) : ""), "x"});
+        std::string name = "OEBPS/.corvela";
+        if (n > 0) {
+            name += '~';
+            name += std::to_string(n);
+        }
+        entries.push_back({name, "x"});
     }
     std::filesystem::create_directories(temp / "books");
     const std::string book = temp / "books/full.epub";
