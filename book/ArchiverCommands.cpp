@@ -32,3 +32,7 @@ std::string BuildZipPackCommand(const std::string& outputName) {
 std::string BuildZipMimetypeCommand(const std::string& outputName) {
     return "zip -X0 " + Quoted(outputName) + " mimetype";
 }
+
+std::string BuildZipPackFromListCommand(const std::string& outputName) {
+    return "zip -r  " + Quoted(outputName) + " -@";
+}

@@ -23,3 +23,7 @@ std::string BuildZipMimetypeCommand(const std::string& outputName);
 
 // Appended to BuildZipPackCommand once mimetype is in O, so that it is not added twice.
 inline constexpr const char* kZipExcludeMimetype = " -x mimetype";
+
+// zip -r  "O" -@ : zip packs the names that it reads from its standard input, one a line, into O
+// (for a folder whose names are too many for one command line).
+std::string BuildZipPackFromListCommand(const std::string& outputName);

@@ -1,13 +1,16 @@
 #include "book/BookConverter.hpp"
 
+#include <cerrno>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "book/Archiver.hpp"
 #include "book/ArchiverCommands.hpp"
+#include "book/BookChecks.hpp"
 #include "book/ContentStep.hpp"
-#include "book/FreshNames.hpp"
 #include "book/JobScratch.hpp"
 #include "book/ParallelTasks.hpp"
 #include "book/UnpackedTree.hpp"
@@ -27,12 +30,11 @@ using platform::ToolResult;
 namespace {
 
 constexpr const char* kWinRarPathWrong = "WINRAR 路径错误";
-constexpr const char* kWinRarFailed = "调用 WinRAR 失败";
-constexpr const char* kUnzipFailed = "调用 unzip 失败";
-constexpr const char* kZipFailed = "调用 zip 失败";
 constexpr const char* kPathHoldsQuote = "路径含有引号，无法处理";
 constexpr const char* kNoExtension = "文件没有扩展名，无法处理";
 constexpr const char* kOutputIsBook = "输出文件与原书相同，无法处理";
+constexpr const char* kStopped = "已停止";
+constexpr const char* kNameList = ".names";
 
 bool HoldsQuote(const std::string& path) {
     return path.find('"') != std::string::npos;
@@ -50,147 +52,149 @@ std::string BaseName(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
 
-// unzip ends with 1 for warnings only (a skipped "../" part, for instance): the entries are out.
-bool UnpackSucceeded(bool withUnzip, int exitStatus) {
-    return withUnzip ? exitStatus == 0 || exitStatus == 1 : exitStatus == 0;
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string WithError(const std::string& what, int error) {
+    return what + "：" + platform::ErrorText(error);
 }
 
 // Why a step failed, or nullopt when it succeeded.
 using Failure = std::optional<std::string>;
 
-constexpr const char* kStopped = "已停止";
-
-// The reason of a tool that ran but failed: its failure message and what became of it.
-std::string ToolFailure(const char* failureMessage, const ToolResult& result) {
+// Runs one tool of the job; shows the step's message when the tool cannot be started (unless
+// only its command line was too long: tooLong is then set). The reason when the tool did not
+// run to an end that the archiver takes for success.
+Failure RunStep(CBookConverter& job, const Archiver& archiver, const ToolStep& step,
+                const std::stop_token& stop, bool* tooLong = nullptr) {
+    if (stop.stop_requested()) {
+        return kStopped;
+    }
+    const ToolResult result =
+        platform::RunTool(step.command, step.workingDirectory, stop, step.standardInput);
+    if (result.outcome == ToolOutcome::NotStarted && result.startError == E2BIG) {
+        if (tooLong) {
+            *tooLong = true;
+        }
+        return WithError("书的顶层文件太多，命令行放不下", E2BIG);
+    }
+    if (result.outcome == ToolOutcome::NotStarted) {
+        job.ShowError(step.failureMessage);
+        return result.startError ? WithError(step.failureMessage, result.startError)
+                                 : std::string(step.failureMessage);
+    }
     if (result.stopped) {
         return kStopped;
     }
     if (result.outcome == ToolOutcome::WaitFailed) {
-        return std::string(failureMessage) + "：无法等待其结束";
+        return std::string(step.failureMessage) + "：无法等待其结束";
     }
-    return std::string(failureMessage) + "：退出状态 " + std::to_string(result.exitStatus);
-}
-
-// Runs one tool of the job; shows failureMessage when it cannot be started. Returns the result
-// when the tool ran to its end without a stop, else the reason.
-std::optional<ToolResult> RunJobTool(CBookConverter& job, const std::string& command,
-                                     const std::string& workingDirectory,
-                                     const char* failureMessage, const std::stop_token& stop,
-                                     std::string& reason) {
-    if (stop.stop_requested()) {
-        reason = kStopped;
-        return std::nullopt;
+    if (result.signal != 0) {
+        return std::string(step.failureMessage) + "：被信号 " + std::to_string(result.signal) +
+               " 终止";
     }
-    ToolResult result = platform::RunTool(command, workingDirectory, stop);
-    if (result.outcome == ToolOutcome::NotStarted) {
-        job.ShowError(failureMessage);
-        reason = failureMessage;
-        return std::nullopt;
-    }
-    if (result.outcome != ToolOutcome::Completed || result.stopped) {
-        reason = ToolFailure(failureMessage, result);
-        return std::nullopt;
-    }
-    return result;
-}
-
-Failure RunPackTool(CBookConverter& job, const std::string& command,
-                    const std::string& workingDirectory, const char* failureMessage,
-                    const std::stop_token& stop) {
-    std::string reason;
-    std::optional<ToolResult> result =
-        RunJobTool(job, command, workingDirectory, failureMessage, stop, reason);
-    if (!result) {
-        return reason;
-    }
-    if (result->exitStatus != 0) {
-        return ToolFailure(failureMessage, *result);
-    }
-    return std::nullopt;
+    return archiver.Judge(step, result.exitStatus);
 }
 
 // Unpacks the book into a folder of its own beside it.
-Failure Unpack(CBookConverter& job, const std::string& archiverPath, const std::string& bookPath,
+Failure Unpack(CBookConverter& job, const Archiver& archiver, const std::string& bookPath,
                JobScratch& scratch, const std::stop_token& stop) {
-    const bool withUnzip = archiverPath.empty();
     std::string archiveName;
     job.ReplaceExtension(archiveName, bookPath, ".zip");
     // unzip would garble the UTF-8 names of entries made on Windows: it gets a relabelled copy.
     const std::optional<CentralDirectoryPatch> relabel =
-        withUnzip ? RelabelUtf8Names(bookPath) : std::nullopt;
+        archiver.UnpacksRelabelledCopy() ? RelabelUtf8Names(bookPath) : std::nullopt;
+    std::string secondName;
     if (archiveName != bookPath || relabel) {
-        std::optional<std::string> second = relabel ? CopyUnderFreshName(bookPath, archiveName)
-                                                    : LinkUnderFreshName(bookPath, archiveName);
+        std::optional<std::string> second =
+            scratch.MakeSecondName(bookPath, archiveName, relabel.has_value());
         if (!second) {
-            return "无法在书旁建立解包用的文件 " + archiveName;
+            return "无法在书旁建立解包用的文件 " + archiveName + "：" + scratch.Error();
         }
-        archiveName = *second;
-        scratch.SetArchiveName(archiveName);
+        archiveName = secondName = *second;
         if (relabel && !ApplyCentralDirectoryPatch(archiveName, *relabel)) {
-            return "无法改写 " + archiveName + " 的条目名称";
+            return WithError("无法改写 " + archiveName + " 的条目名称", errno);
         }
     }
     std::string wantedFolder = bookPath;
     job.StripExtension(wantedFolder);
-    std::optional<std::string> folder = CreateFreshFolder(wantedFolder);
+    std::optional<std::string> folder = scratch.MakeFolder(wantedFolder);
     if (!folder) {
-        return "无法建立解包文件夹 " + wantedFolder;
+        return "无法建立解包文件夹 " + wantedFolder + "：" + scratch.Error();
     }
     scratch.SetUnpackFolder(*folder);
-    std::string command;
-    if (withUnzip) {
-        command = BuildUnzipExtractCommand(archiveName, *folder);
-    } else {
-        job.BuildWinRarExtractCommand(archiverPath, archiveName, *folder, command);
+    Failure failure = RunStep(job, archiver, archiver.Unpack(archiveName, *folder), stop);
+    if (!secondName.empty()) {
+        scratch.Remove(secondName);
     }
-    const char* tool = withUnzip ? kUnzipFailed : kWinRarFailed;
-    std::string reason;
-    std::optional<ToolResult> result = RunJobTool(job, command, "", tool, stop, reason);
-    scratch.RemoveArchiveName();
-    if (!result) {
-        return reason;
+    if (failure) {
+        return failure;
     }
-    if (!UnpackSucceeded(withUnzip, result->exitStatus)) {
-        return ToolFailure(tool, *result);
+    return PrepareUnpackedTree(*folder);
+}
+
+// Writes the top-level names of folder but mimetype into the file listPath, one a line.
+Failure WriteNameList(const std::string& folder, const std::string& listPath) {
+    const std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
+    if (!entries) {
+        return WithError("无法读取解包文件夹", errno);
     }
-    PrepareUnpackedTree(*folder);
+    std::string names;
+    for (const FolderEntry& entry : *entries) {
+        if (entry.name.find('\n') != std::string::npos) {
+            return "书的顶层文件太多，命令行放不下，而文件名 " + entry.name + " 含有换行";
+        }
+        if (entry.name != "mimetype") {
+            names += entry.name + "\n";
+        }
+    }
+    std::optional<platform::File> list = platform::File::CreateAlways(listPath);
+    if (!list || list->Write(names.data(), names.size()) != names.size()) {
+        return WithError("无法写出文件名清单 " + listPath, errno);
+    }
     return std::nullopt;
 }
 
-Failure PackWithZip(CBookConverter& job, const std::string& packedName, const std::string& folder,
-                    const std::stop_token& stop) {
-    // EPUB wants mimetype as the first entry, stored: zip alone would sort and deflate it.
-    const bool hasMimetype = platform::TypeOf(folder + "/mimetype") == EntryType::File;
-    if (hasMimetype) {
-        if (Failure failure =
-                RunPackTool(job, BuildZipMimetypeCommand(packedName), folder, kZipFailed, stop)) {
+// Runs the archiver's pack steps; when the last one's command line is too long, packs the
+// names from a list instead.
+Failure RunPackSteps(CBookConverter& job, const Archiver& archiver, const std::string& packedName,
+                     const std::string& folder, const std::string& partialFolder,
+                     const std::stop_token& stop) {
+    const std::vector<ToolStep> steps = archiver.Pack(packedName, folder);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        bool tooLong = false;
+        Failure failure = RunStep(job, archiver, steps[i], stop, &tooLong);
+        const std::string listPath = partialFolder + "/" + kNameList;
+        const std::optional<ToolStep> fromList =
+            tooLong && i + 1 == steps.size() ? archiver.PackFromList(packedName, folder, listPath)
+                                             : std::nullopt;
+        if (fromList) {
+            failure = WriteNameList(folder, listPath);
+            if (!failure) {
+                failure = RunStep(job, archiver, *fromList, stop);
+            }
+        }
+        if (failure) {
             return failure;
         }
     }
-    std::string command = BuildZipPackCommand(packedName);
-    if (hasMimetype) {
-        command += kZipExcludeMimetype;
-    }
-    return RunPackTool(job, command, folder, kZipFailed, stop);
+    return std::nullopt;
 }
 
 // Packs the unpack folder into a new file in a fresh folder beside outputPath and moves it into
-// place only when the pack succeeded: a failure or a stop leaves no partial output, and an old
-// output is replaced whole, never updated.
-Failure Pack(CBookConverter& job, const std::string& archiverPath, const std::string& outputPath,
+// place only when the pack succeeded and holds every file: a failure or a stop leaves no
+// partial output, and an old output is replaced whole, never updated.
+Failure Pack(CBookConverter& job, const Archiver& archiver, const std::string& outputPath,
              JobScratch& scratch, const std::stop_token& stop) {
-    std::optional<std::string> partialFolder = CreateFreshFolder(outputPath + ".partial");
+    std::optional<std::string> partialFolder = scratch.MakeFolder(outputPath + ".partial");
     if (!partialFolder) {
-        return "无法在输出文件旁建立文件夹 " + outputPath;
+        return "无法在输出文件旁建立文件夹 " + outputPath + ".partial：" + scratch.Error();
     }
-    scratch.SetPartialFolder(*partialFolder);
     const std::string packedName = *partialFolder + "/" + BaseName(outputPath);
     const std::string& folder = scratch.UnpackFolder();
-    if (Failure failure =
-            archiverPath.empty()
-                ? PackWithZip(job, packedName, folder, stop)
-                : RunPackTool(job, BuildWinRarPackCommand(archiverPath, packedName, folder), "",
-                              kWinRarFailed, stop)) {
+    if (Failure failure = RunPackSteps(job, archiver, packedName, folder, *partialFolder, stop)) {
         return failure;
     }
     if (stop.stop_requested()) {
@@ -199,11 +203,14 @@ Failure Pack(CBookConverter& job, const std::string& archiverPath, const std::st
     if (platform::TypeOf(packedName) != EntryType::File) {
         return "压缩程序没有写出文件";
     }
+    if (Failure missing = CheckEverythingPacked(packedName, folder)) {
+        return missing;
+    }
     if (Failure failure = MarkUtf8Names(packedName)) {
         return failure;
     }
     if (!platform::MoveReplacing(packedName, outputPath)) {
-        return "无法把输出文件移到 " + outputPath;
+        return WithError("无法把输出文件移到 " + outputPath, errno);
     }
     return std::nullopt;
 }
@@ -253,8 +260,8 @@ BookOutcome CBookConverter::Convert(const JobOptions& options, const std::string
         ShowError(kWinRarPathWrong);
         return BookOutcome::NotConverted(kWinRarPathWrong);
     }
-    if (!FileExists(bookPath)) {
-        return BookOutcome::NotConverted("无法打开书文件");
+    if (!platform::File::OpenForReading(bookPath)) {
+        return BookOutcome::NotConverted(WithError("无法打开书文件", errno));
     }
     if (const char* refusal = RefusalOf(archiverPath, bookPath, outputPath)) {
         ShowError(refusal);
@@ -268,7 +275,11 @@ BookOutcome CBookConverter::Convert(const JobOptions& options, const std::string
     const std::string book = platform::AbsolutePath(bookPath);
     const std::string output = platform::AbsolutePath(outputPath);
     JobScratch scratch;
-    if (Failure failure = Unpack(*this, archiverPath, book, scratch, stop)) {
+    if (Failure refusal = CheckBeforeUnpack(book, FolderOf(book))) {
+        return BookOutcome::NotConverted(*refusal);
+    }
+    const std::unique_ptr<Archiver> archiver = ChooseArchiver(archiverPath);
+    if (Failure failure = Unpack(*this, *archiver, book, scratch, stop)) {
         return BookOutcome::NotConverted(*failure);
     }
     if (stop.stop_requested()) {
@@ -290,7 +301,7 @@ BookOutcome CBookConverter::Convert(const JobOptions& options, const std::string
     if (stop.stop_requested()) {
         return BookOutcome::NotConverted(kStopped);
     }
-    if (Failure failure = Pack(*this, archiverPath, output, scratch, stop)) {
+    if (Failure failure = Pack(*this, *archiver, output, scratch, stop)) {
         return BookOutcome::NotConverted(*failure);
     }
     return BookOutcome::Converted();

@@ -1,38 +1,12 @@
 #include "book/FreshNames.hpp"
 
 #include <cerrno>
-#include <functional>
 
 #include "platform/FileSystem.hpp"
 
 namespace {
 
 constexpr int kMostVariants = 100;
-
-std::optional<std::string> CreateFirstFree(const std::string& wanted, bool beforeExtension,
-                                           const std::function<bool(const std::string&)>& create) {
-    for (int n = 0; n < kMostVariants; ++n) {
-        std::string candidate = FreshCandidate(wanted, n, beforeExtension);
-        if (create(candidate)) {
-            return candidate;
-        }
-        if (errno != EEXIST) {
-            return std::nullopt;
-        }
-    }
-    return std::nullopt;
-}
-
-bool LinkOrCopy(const std::string& file, const std::string& name) {
-    if (platform::LinkNoReplace(file, name)) {
-        return true;
-    }
-    if (errno == EEXIST) {
-        return false;
-    }
-    // File systems without hard links (FAT, some network shares) get a copy.
-    return platform::CopyNoReplace(file, name);
-}
 
 }  // namespace
 
@@ -51,17 +25,21 @@ std::string FreshCandidate(const std::string& wanted, int n, bool beforeExtensio
     return wanted.substr(0, dot) + suffix + wanted.substr(dot);
 }
 
-std::optional<std::string> CreateFreshFolder(const std::string& wanted) {
-    return CreateFirstFree(wanted, false, platform::CreateFolder);
-}
-
-std::optional<std::string> LinkUnderFreshName(const std::string& file, const std::string& wanted) {
-    return CreateFirstFree(wanted, true,
-                           [&file](const std::string& name) { return LinkOrCopy(file, name); });
-}
-
-std::optional<std::string> CopyUnderFreshName(const std::string& file, const std::string& wanted) {
-    return CreateFirstFree(wanted, true, [&file](const std::string& name) {
-        return platform::CopyNoReplace(file, name);
-    });
+std::optional<std::string> MoveUnderFreshName(
+    const std::string& temporary, const std::string& wanted, bool beforeExtension,
+    const std::function<bool(const std::string&)>& announce) {
+    for (int n = 0; n < kMostVariants; ++n) {
+        std::string candidate = FreshCandidate(wanted, n, beforeExtension);
+        if (!announce(candidate)) {
+            return std::nullopt;
+        }
+        if (platform::MoveNoReplace(temporary, candidate)) {
+            return candidate;
+        }
+        if (errno != EEXIST && errno != ENOTEMPTY) {
+            return std::nullopt;
+        }
+    }
+    errno = EEXIST;
+    return std::nullopt;
 }

@@ -1,6 +1,7 @@
 #include "book/UnpackedTree.hpp"
 
 #include <algorithm>
+#include <cerrno>
 
 using platform::EntryType;
 using platform::FolderEntry;
@@ -14,22 +15,51 @@ std::optional<std::vector<FolderEntry>> SortedEntries(const std::string& folder)
     return entries;
 }
 
-void PrepareUnpackedTree(const std::string& folder) {
+namespace {
+
+// Gives the file at path a content of its own when it shares it with another name (perhaps a
+// file outside the book): a copy takes its place. The reason when that fails.
+std::optional<std::string> BreakHardLink(const std::string& path) {
+    const std::optional<platform::FileIdentity> identity = platform::IdentityOf(path);
+    if (!identity || identity->links < 2) {
+        return std::nullopt;
+    }
+    const std::string copy = path + "~corvela-copy";
+    if (!platform::CopyNoReplace(path, copy)) {
+        return "无法复制有硬链接的文件 " + path + "：" + platform::ErrorText(errno);
+    }
+    if (!platform::MoveReplacing(copy, path)) {
+        const int error = errno;
+        platform::RemoveFile(copy);
+        return "无法替换有硬链接的文件 " + path + "：" + platform::ErrorText(error);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> PrepareUnpackedTree(const std::string& folder) {
     platform::MakeOwnerWritable(folder);
     std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
     if (!entries) {
-        return;
+        return std::nullopt;
     }
     for (const FolderEntry& entry : *entries) {
         const std::string path = folder + "/" + entry.name;
+        std::optional<std::string> failure;
         if (entry.type == EntryType::Folder) {
-            PrepareUnpackedTree(path);
+            failure = PrepareUnpackedTree(path);
         } else if (entry.type == EntryType::File) {
             platform::MakeOwnerWritable(path);
+            failure = BreakHardLink(path);
         } else {
             platform::RemoveFile(path);
         }
+        if (failure) {
+            return failure;
+        }
     }
+    return std::nullopt;
 }
 
 bool RemoveTree(const std::string& folder) {

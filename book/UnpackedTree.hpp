@@ -13,9 +13,11 @@
 // order on every machine; nullopt when the folder cannot be read.
 std::optional<std::vector<platform::FolderEntry>> SortedEntries(const std::string& folder);
 
-// Removes every symbolic link and special file under folder, so that nothing outside the book
-// is converted, searched or packed, and lets the owner write every file and folder left.
-void PrepareUnpackedTree(const std::string& folder);
+// Removes every symbolic link and special file under folder and gives every file with hard
+// links a content of its own, so that nothing outside the book is converted, searched or
+// packed, and lets the owner write every file and folder left. The reason when a hard link
+// cannot be broken, else nullopt.
+std::optional<std::string> PrepareUnpackedTree(const std::string& folder);
 
 // Removes folder with everything under it; a symbolic link is removed itself, never what it
 // points at. Returns true when folder itself is gone.

@@ -5,10 +5,13 @@
 #include <linux/limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "platform/File.hpp"
@@ -137,6 +140,47 @@ bool MoveNoReplace(const std::string& from, const std::string& to) {
 
 bool MoveReplacing(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct statx status {};
+    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME,
+                &status) != 0) {
+        return std::nullopt;
+    }
+    const std::uint64_t born =
+        (status.stx_mask & STATX_BTIME)
+            ? static_cast<std::uint64_t>(status.stx_btime.tv_sec) * 1000000000u +
+                  status.stx_btime.tv_nsec
+            : 0;
+    return FileIdentity{::makedev(status.stx_dev_major, status.stx_dev_minor), status.stx_ino, born,
+                        status.stx_nlink, TypeOfMode(status.stx_mode)};
+}
+
+std::optional<std::uint64_t> FreeSpace(const std::string& folder) {
+    struct statvfs space {};
+    if (::statvfs(folder.c_str(), &space) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(space.f_bavail) * space.f_frsize;
+}
+
+bool CreateFolderPath(const std::string& folder) {
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            return false;
+        }
+        if (slash == std::string::npos) {
+            return TypeOf(folder) == EntryType::Folder || (errno = ENOTDIR, false);
+        }
+    }
+}
+
+std::string ErrorText(int error) {
+    std::array<char, 256> buffer{};
+    // The GNU variant: it returns the text, in buffer or a static string of its own.
+    return ::strerror_r(error, buffer.data(), buffer.size());
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,34 @@ bool CopyNoReplace(const std::string& from, const std::string& to);
 bool MoveNoReplace(const std::string& from, const std::string& to);
 // Moves the file from to the name to, replacing a file of that name; false when that fails.
 bool MoveReplacing(const std::string& from, const std::string& to);
+
+// Who a name stands for: the file system's identity of the entry (not followed) and its links.
+// An inode number is reused once its file is gone; the birth time tells the new file apart.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t born = 0;  // nanoseconds since 1970; 0 where the file system does not tell
+    std::uint64_t links = 0;
+    EntryType type = EntryType::Missing;
+
+    // True when both name the same file, born at the same moment where that is known.
+    bool SameFileAs(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode &&
+               (born == 0 || other.born == 0 || born == other.born);
+    }
+};
+// The identity of the name path itself (lstat); nullopt when it cannot be asked for.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// The bytes that an unprivileged user may still write in the file system of folder; nullopt
+// when it cannot be asked for.
+std::optional<std::uint64_t> FreeSpace(const std::string& folder);
+
+// Creates folder and every missing folder above it, for the owner alone; false when that fails.
+bool CreateFolderPath(const std::string& folder);
+
+// The system's text for the error number (errno), for a reason a user reads.
+std::string ErrorText(int error);
 
 // True when a and b name the same existing file (links followed); false otherwise.
 bool SameFile(const std::string& a, const std::string& b);

@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -111,60 +111,119 @@ std::optional<ProgramAndArguments> Resolve(const std::string& commandLine,
     return resolved;
 }
 
-// Owns the spawn attributes and file actions for one start.
-class SpawnSettings {
-  public:
-    explicit SpawnSettings(const std::string& workingDirectory) {
-        ::posix_spawn_file_actions_init(&actions_);
-        ::posix_spawnattr_init(&attributes_);
-        ::posix_spawn_file_actions_addopen(&actions_, 0, "/dev/null", O_RDONLY, 0);
-        ::posix_spawn_file_actions_addopen(&actions_, 1, "/dev/null", O_WRONLY, 0);
-        if (!workingDirectory.empty()) {
-            ::posix_spawn_file_actions_addchdir_np(&actions_, workingDirectory.c_str());
-        }
-        // The tool gets a process group of its own, so a stop reaches the helpers it starts.
-        sigset_t none;
-        sigemptyset(&none);
-        sigset_t defaults;
-        sigemptyset(&defaults);
-        sigaddset(&defaults, SIGINT);
-        sigaddset(&defaults, SIGTERM);
-        sigaddset(&defaults, SIGPIPE);
-        ::posix_spawnattr_setsigmask(&attributes_, &none);
-        ::posix_spawnattr_setsigdefault(&attributes_, &defaults);
-        ::posix_spawnattr_setpgroup(&attributes_, 0);
-        ::posix_spawnattr_setflags(
-            &attributes_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    }
-    SpawnSettings(const SpawnSettings&) = delete;
-    SpawnSettings& operator=(const SpawnSettings&) = delete;
-    ~SpawnSettings() {
-        ::posix_spawnattr_destroy(&attributes_);
-        ::posix_spawn_file_actions_destroy(&actions_);
-    }
-
-    const posix_spawn_file_actions_t* Actions() const { return &actions_; }
-    const posix_spawnattr_t* Attributes() const { return &attributes_; }
-
-  private:
-    posix_spawn_file_actions_t actions_{};
-    posix_spawnattr_t attributes_{};
+// What the child needs, prepared before the fork: after it only async-signal-safe calls run.
+struct ChildPlan {
+    const char* program;
+    char* const* argv;
+    const char* workingDirectory;  // null: ours
+    const char* standardInput;
+    pid_t parent;
+    int report;  // where the child writes the errno of a failed start
 };
 
-std::optional<pid_t> Start(const ProgramAndArguments& resolved,
-                           const std::string& workingDirectory) {
+[[noreturn]] void FailChild(const ChildPlan& plan) {
+    const int error = errno;
+    [[maybe_unused]] const ssize_t written = ::write(plan.report, &error, sizeof error);
+    ::_exit(127);
+}
+
+[[noreturn]] void RunChild(const ChildPlan& plan) {
+    // A session of its own: no controlling terminal, so no tool can ask the user anything and
+    // hang, and a process group of its own, so a stop reaches the helpers it starts.
+    ::setsid();
+    // The tool dies with the thread that started it, even when the job is killed outright.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != plan.parent) {
+        ::_exit(127);  // the job died before the line above took effect
+    }
+    struct sigaction defaults {};
+    defaults.sa_handler = SIG_DFL;
+    for (int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
+        ::sigaction(number, &defaults, nullptr);
+    }
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    const int input = ::open(plan.standardInput, O_RDONLY);
+    const int output = ::open("/dev/null", O_WRONLY);
+    if (input < 0 || output < 0 || ::dup2(input, 0) < 0 || ::dup2(output, 1) < 0) {
+        FailChild(plan);
+    }
+    if (plan.workingDirectory != nullptr && ::chdir(plan.workingDirectory) != 0) {
+        FailChild(plan);
+    }
+    ::execve(plan.program, plan.argv, environ);
+    FailChild(plan);
+}
+
+// Closes a descriptor when it goes away.
+class Descriptor {
+  public:
+    explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { Close(); }
+    int Get() const { return descriptor_; }
+    void Close() {
+        if (descriptor_ >= 0) {
+            ::close(descriptor_);
+            descriptor_ = -1;
+        }
+    }
+
+  private:
+    int descriptor_;
+};
+
+struct Started {
+    pid_t child = -1;
+    int error = 0;  // the errno of a failed start
+};
+
+// The errno that the child reported before it could run the tool, or 0 when the tool runs.
+int StartError(int reportDescriptor) {
+    int error = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(reportDescriptor, &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    return got == static_cast<ssize_t>(sizeof error) ? error : 0;
+}
+
+Started Start(const ProgramAndArguments& resolved, const std::string& workingDirectory,
+              const std::string& standardInput) {
     std::vector<char*> argv;
     for (const std::string& argument : resolved.arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
-    SpawnSettings settings(workingDirectory);
-    pid_t child = 0;
-    if (::posix_spawn(&child, resolved.program.c_str(), settings.Actions(), settings.Attributes(),
-                      argv.data(), environ) != 0) {
-        return std::nullopt;
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        return {-1, errno};
     }
-    return child;
+    Descriptor reading(report[0]);
+    Descriptor writing(report[1]);
+    const ChildPlan plan{resolved.program.c_str(),
+                         argv.data(),
+                         workingDirectory.empty() ? nullptr : workingDirectory.c_str(),
+                         standardInput.empty() ? "/dev/null" : standardInput.c_str(),
+                         ::getpid(),
+                         writing.Get()};
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return {-1, errno};
+    }
+    if (child == 0) {
+        RunChild(plan);
+    }
+    writing.Close();
+    if (const int error = StartError(reading.Get())) {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        return {-1, error};
+    }
+    return {child, 0};
 }
 
 enum class Poll { Running, Ended, Failed };
@@ -240,6 +299,8 @@ ToolResult Finished(int status) {
     ToolResult result{ToolOutcome::Completed, -1, false};
     if (WIFEXITED(status)) {
         result.exitStatus = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        result.signal = WTERMSIG(status);
     }
     return result;
 }
@@ -282,27 +343,29 @@ std::string FindProgram(const std::string& program) {
 }
 
 ToolResult RunTool(const std::string& commandLine, const std::string& workingDirectory,
-                   std::stop_token stop) {
+                   std::stop_token stop, const std::string& standardInput) {
     const std::string folder = workingDirectory.empty() ? CurrentDirectory() : workingDirectory;
     std::optional<ProgramAndArguments> resolved = Resolve(commandLine, folder);
     if (!resolved) {
         return {};
     }
-    std::optional<pid_t> child = Start(*resolved, workingDirectory);
-    if (!child) {
-        return {};
+    const Started started = Start(*resolved, workingDirectory, standardInput);
+    if (started.child < 0) {
+        ToolResult notStarted;
+        notStarted.startError = started.error;
+        return notStarted;
     }
     int status = 0;
     const Poll state =
-        WaitUntil(*child, status, std::chrono::steady_clock::time_point::max(), stop);
+        WaitUntil(started.child, status, std::chrono::steady_clock::time_point::max(), stop);
     if (state == Poll::Ended) {
         return Finished(status);
     }
     if (state == Poll::Failed) {
-        KillAndReap(*child);
+        KillAndReap(started.child);
         return ToolResult{ToolOutcome::WaitFailed, -1, false};
     }
-    return Terminate(*child);
+    return Terminate(started.child);
 }
 
 }  // namespace platform

@@ -20,12 +20,13 @@ bool MatchesWildcard(const std::string& pattern, const std::string& name) {
     std::size_t starAt = std::string::npos;
     std::size_t resumeAt = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
+        // A star in the pattern is always a wildcard, even facing a "*" in the name.
+        if (p < pattern.size() && pattern[p] == '*') {
             starAt = p++;
             resumeAt = n;
+        } else if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
         } else if (starAt != std::string::npos) {
             // Let the last star swallow one more character and try again.
             p = starAt + 1;

@@ -1,7 +1,11 @@
 #include "platform/Process.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 
 #include "platform/FileSystem.hpp"
 #include "tests/support/BookFiles.hpp"
@@ -35,7 +39,7 @@ class RunToolTest : public testing::Test {
 };
 
 TEST_F(RunToolTest, SplitsWithoutAShellAndExpandsWildcardsInTheToolsFolderAlone) {
-    for (const char* name : {"b", ".hidden", "-h", "a.css"}) {
+    for (const char* name : {"b", ".hidden", "-h", "a.css", "*.xhtml", "[x]"}) {
         WriteFileBytes(work + "/" + name, "x");
     }
     // Our standard input holds an answer that the tool must never get.
@@ -56,8 +60,9 @@ TEST_F(RunToolTest, SplitsWithoutAShellAndExpandsWildcardsInTheToolsFolderAlone)
     EXPECT_FALSE(result.stopped);
     EXPECT_EQ(platform::CurrentDirectory(), before);
     EXPECT_EQ(Recorded(recorder), work +
-                                      "\n[a b]\n[$HOME]\n[';']\n[|]\n[./-h]\n[.hidden]\n[a.css]\n"
-                                      "[b]\n[dir]\n[*]\n[a.css]\n[n?ne]\n[/b/n/]\n");
+                                      "\n[a b]\n[$HOME]\n[';']\n[|]\n[*.xhtml]\n[./-h]\n"
+                                      "[.hidden]\n[[x]]\n[a.css]\n[b]\n[dir]\n[*]\n[a.css]\n"
+                                      "[n?ne]\n[/b/n/]\n");
     RunTool("\"" + recorder + "\"", "");
     EXPECT_EQ(Recorded(recorder), before + "\n");
 }
@@ -79,6 +84,58 @@ TEST_F(RunToolTest, FindsAnUnquotedPathWithBlanksOrABareNameOnPathOrSaysItCannot
         EXPECT_EQ(RunTool(line, "").outcome, ToolOutcome::NotStarted) << line;
     }
     EXPECT_EQ(RunTool("/bin/true", folder / "missing").outcome, ToolOutcome::NotStarted);
+}
+
+// A tool whose own process tells on its session, terminal and standard input, then ends as asked.
+TEST_F(RunToolTest, RunsWithoutATerminalInASessionOfItsOwnAndSaysHowItEnded) {
+    const std::string teller = folder / "teller";
+    WriteScript(teller,
+                "{ [ \"$(cut -d' ' -f6 /proc/$$/stat)\" = $$ ] && echo leader; "
+                "(exec 3</dev/tty) 2>/dev/null && echo tty; cat; } > \"$0.out\"\n"
+                "case \"$1\" in kill) kill -9 $$;; long) exit 3;; esac\n");
+    WriteFileBytes(folder / "input", "from a file\n");
+    const ToolResult fed = RunTool("\"" + teller + "\"", "", {}, folder / "input");
+    EXPECT_EQ(ReadFileBytes(teller + ".out"), "leader\nfrom a file\n");
+    EXPECT_EQ(fed.exitStatus, 0);
+    const ToolResult killed = RunTool("\"" + teller + "\" kill", "");
+    EXPECT_EQ(killed.outcome, ToolOutcome::Completed);
+    EXPECT_EQ(killed.exitStatus, -1);
+    EXPECT_EQ(killed.signal, SIGKILL);
+    const ToolResult tooLong = RunTool("\"" + teller + "\" " + std::string(3 << 20, 'x'), "");
+    EXPECT_EQ(tooLong.outcome, ToolOutcome::NotStarted);
+    EXPECT_EQ(tooLong.startError, E2BIG);
+}
+
+// The job's process is killed outright while its tool runs: the tool must not outlive it.
+TEST_F(RunToolTest, AToolDiesWithTheJobThatStartedIt) {
+    const std::string sleeper = folder / "sleeper";
+    WriteScript(sleeper, "echo $$ > \"$0.pid.new\"; mv \"$0.pid.new\" \"$0.pid\"; exec sleep 60\n");
+    const pid_t job = ::fork();
+    ASSERT_GE(job, 0);
+    if (job == 0) {
+        RunTool("\"" + sleeper + "\"", "");
+        ::_exit(0);
+    }
+    for (int i = 0; i < 1000 && platform::TypeOf(sleeper + ".pid") == platform::EntryType::Missing;
+         ++i) {
+        ::usleep(10000);
+    }
+    const pid_t tool = std::stoi(ReadFileBytes(sleeper + ".pid"));
+    ::kill(job, SIGKILL);
+    ::waitpid(job, nullptr, 0);
+    // Gone, or a zombie waiting for the system to reap it.
+    auto alive = [tool] {
+        const std::string stat = "/proc/" + std::to_string(tool) + "/stat";
+        if (platform::TypeOf(stat) == platform::EntryType::Missing) {
+            return false;
+        }
+        const std::string text = ReadFileBytes(stat);
+        return text.substr(text.rfind(')') + 2, 1) != "Z";
+    };
+    for (int i = 0; i < 1000 && alive(); ++i) {
+        ::usleep(10000);
+    }
+    EXPECT_FALSE(alive());
 }
 
 TEST(FileSystemTest, MovesLinksAndCopiesNeverReplace) {
