@@ -4,7 +4,8 @@
 # profile: the characters in which the text files differ from `opencc -c NAME.json` ("char" is
 # held against s2t.json), with how many of them lie in language tags, font names and
 # percent-encoded references; the references that lead nowhere before and after; and
-# epubcheck's errors (fatal ones included) before and after. EPUBCHECK=0 leaves epubcheck out.
+# epubcheck's errors (fatal ones included) before and after. EPUBCHECK=0 leaves epubcheck out;
+# PROFILES="s2t s2twp" limits the profiles (default: all five).
 #   bench/book/compare-samples.sh [BUILD_FOLDER]
 set -eu
 here=$(cd "$(dirname "$0")/../.." && pwd)
@@ -40,7 +41,7 @@ for book in "$work"/*.epub; do
     name=$(basename "$book" .epub)
     refs_before=$(python3 "$checks" refs "$book")
     check_before=$(epubcheck_errors "$book")
-    for profile in char s2t s2tw s2twp s2hk; do
+    for profile in ${PROFILES:-char s2t s2tw s2twp s2hk}; do
         output="$work/out/$name-$profile.epub"
         mkdir -p "$work/out"
         if ! reason=$("$driver" "$profile" off "$book" "$output" 2>&1); then
