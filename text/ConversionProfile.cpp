@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "text/CharacterTableConverter.hpp"
-#include "text/OpenccConverter.hpp"
+#include "text/PhraseConverter.hpp"
 #include "text/ScriptMapping.hpp"
 
 #ifndef CORVELA_OPENCC_DATA_FOLDER
@@ -62,7 +62,7 @@ LoadedConverter LoadConverter(Profile profile) {
     const std::string config =
         OpenccDataFolder() + "/" + std::string(InfoOf(profile).name) + ".json";
     try {
-        return {std::make_shared<OpenccConverter>(config), ""};
+        return {std::make_shared<PhraseConverter>(config), ""};
     } catch (const std::runtime_error& error) {
         return {nullptr, error.what()};
     }

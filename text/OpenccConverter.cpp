@@ -1,5 +1,6 @@
 #include "text/OpenccConverter.hpp"
 
+#include <opencc/Exception.hpp>
 #include <opencc/SimpleConverter.hpp>
 
 #include <stdexcept>
@@ -9,8 +10,13 @@ namespace text {
 OpenccConverter::OpenccConverter(const std::string& configPath) {
     try {
         converter_ = std::make_unique<const opencc::SimpleConverter>(configPath);
+    } catch (const opencc::Exception& error) {
+        // OpenCC's own exceptions do not derive from std::exception.
+        throw std::runtime_error("OpenCC configuration " + configPath + ": " + error.what());
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception& error) {
-        // OpenCC's own exceptions and the trie library's below it all derive from this.
+        // The trie library below OpenCC throws its own types for a damaged file.
         throw std::runtime_error("OpenCC configuration " + configPath + ": " + error.what());
     }
 }

@@ -1,0 +1,120 @@
+// Phrase profiles: our converter against libopencc and the character table on the same text,
+// and what loading each costs. bench/text/phrase-bench.sh turns one run into ratios.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "text/CharacterTableConverter.hpp"
+#include "text/ConversionProfile.hpp"
+#include "text/OpenccConverter.hpp"
+#include "text/PhraseConverter.hpp"
+#include "text/ScriptMapping.hpp"
+
+namespace {
+
+constexpr std::size_t kTextSize = 4 * 1024 * 1024;
+
+// Sentences of several registers (news, fiction, classical, technical) in a shuffled order, so
+// that the text is not one paragraph over and over.
+std::string MixedChineseXhtml(std::size_t size) {
+    static const std::vector<std::string> kSentences = {
+        "这是一个用简体中文写的段落，我们用它来测试转换的速度。",
+        "书里有很多常用汉字，例如发展、头发、国家、学习、经济、历史、电脑、网络、时间、问题。",
+        "他说：“为了实现这个目标，我们必须继续努力，团结一致，共同前进。”",
+        "太后的头发很干燥，她坐在窗前，看着远处的山和云。",
+        "燕燕于飞，差池其羽。之子于归，远送于野。",
+        "鼠标里面的硅二极管坏了，导致光标分辨率降低。",
+        "我们在老挝的服务器的硬盘需要使用互联网算法软件解决异步的问题。",
+        "曾经有一份真诚的爱情放在我面前，我没有珍惜，等我失去的时候我才后悔莫及。",
+        "烟斗里的烟丝早已燃尽，他却一直没有发觉，只顾着翻那本杂志。",
+        "尽管天气不好，比赛还是准时开始了，观众们在雨中为运动员加油。",
+        "这个程序的数据结构很复杂，开发人员花了几个月时间才完成。",
+        "面对这样的局面，他只能暂时放下手里的工作，回到家乡去照顾母亲。",
+    };
+    std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<html><body>\n";
+    std::uint32_t state = 12345;
+    while (text.size() < size) {
+        text += "<p>";
+        for (int i = 0; i < 4; ++i) {
+            state = state * 1103515245u + 12345u;
+            text += kSentences[(state >> 16) % kSentences.size()];
+        }
+        text += "</p>\n";
+    }
+    return text + "</body></html>\n";
+}
+
+const std::string& Text() {
+    static const std::string text = MixedChineseXhtml(kTextSize);
+    return text;
+}
+
+std::string ConfigOf(const char* profile) {
+    return text::OpenccDataFolder() + "/" + profile + ".json";
+}
+
+void RunConverter(benchmark::State& state, const text::TextConverter& converter) {
+    std::string out;
+    for (auto _ : state) {
+        out.clear();
+        converter.Convert(Text(), out);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(Text().size()));
+}
+
+void BM_CharacterTable(benchmark::State& state) {
+    const text::CharacterTableConverter converter(text::SimplifiedToTraditional());
+    RunConverter(state, converter);
+}
+
+void BM_Phrase(benchmark::State& state, const char* profile) {
+    const text::PhraseConverter converter(ConfigOf(profile));
+    state.counters["tableMB"] = static_cast<double>(converter.MemoryBytes()) / 1e6;
+    RunConverter(state, converter);
+}
+
+void BM_Opencc(benchmark::State& state, const char* profile) {
+    const text::OpenccConverter converter(ConfigOf(profile));
+    RunConverter(state, converter);
+}
+
+void BM_PhraseLoad(benchmark::State& state, const char* profile) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(std::make_unique<text::PhraseConverter>(ConfigOf(profile)));
+    }
+}
+
+void BM_OpenccLoad(benchmark::State& state, const char* profile) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(std::make_unique<text::OpenccConverter>(ConfigOf(profile)));
+    }
+}
+
+void RegisterAll() {
+    benchmark::RegisterBenchmark("CharacterTable", BM_CharacterTable)
+        ->Unit(benchmark::kMillisecond);
+    for (const char* profile : {"s2t", "s2tw", "s2twp", "s2hk"}) {
+        const std::string name(profile);
+        benchmark::RegisterBenchmark(("Phrase/" + name).c_str(), BM_Phrase, profile)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("Opencc/" + name).c_str(), BM_Opencc, profile)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("PhraseLoad/" + name).c_str(), BM_PhraseLoad, profile)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("OpenccLoad/" + name).c_str(), BM_OpenccLoad, profile)
+            ->Unit(benchmark::kMillisecond);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    RegisterAll();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

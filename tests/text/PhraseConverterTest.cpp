@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/TempFolder.hpp"
+#include "tests/text/PhraseCases.hpp"
+#include "text/ConversionProfile.hpp"
+#include "text/OpenccConverter.hpp"
+#include "text/PhraseConverter.hpp"
+
+// libopencc 1.1.6 leaks the header it read from a dictionary whose header is foreign (the case
+// below); the leak checker of the sanitized build is told so.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:opencc::MarisaDict::NewFromFile\n";
+}
+
+namespace {
+
+using testing_support::ReadFileBytes;
+using testing_support::TempFolder;
+using testing_support::WriteFileBytes;
+
+constexpr text::Profile kPhraseProfiles[] = {text::Profile::S2t, text::Profile::S2tw,
+                                             text::Profile::S2twp, text::Profile::S2hk};
+
+std::string ConfigOf(text::Profile profile) {
+    return text::OpenccDataFolder() + "/" + std::string(text::InfoOf(profile).name) + ".json";
+}
+
+// Converts every text with both converters; the first text where they differ, or "".
+std::string FirstDifference(const text::TextConverter& ours, const text::TextConverter& reference,
+                            const std::function<bool(std::string&)>& next) {
+    for (std::string input; next(input);) {
+        const std::string want = reference.Convert(input);
+        const std::string got = ours.Convert(input);
+        if (got != want) {
+            return "[" + input + "]: libopencc [" + want + "], ours [" + got + "]";
+        }
+    }
+    return "";
+}
+
+std::function<bool(std::string&)> Each(const std::vector<std::string>& texts) {
+    return [&texts, at = std::size_t{0}](std::string& text) mutable {
+        if (at == texts.size()) {
+            return false;
+        }
+        text = texts[at++];
+        return true;
+    };
+}
+
+// The text files of the sample books: the packed ones unpacked with unzip, and the trees.
+std::vector<std::string> SampleBookTexts(const TempFolder& folder) {
+    const std::filesystem::path corpus = CORVELA_CORPUS_DIR;
+    for (const auto& book : std::filesystem::directory_iterator(corpus / "packed")) {
+        const std::string command = "unzip -qq -o '" + book.path().string() + "' -d '" +
+                                    folder / book.path().stem().string() + "' 2>/dev/null";
+        // The book whose entry name is not UTF-8 may fail; its other files still count.
+        [[maybe_unused]] const int status = std::system(command.c_str());
+    }
+    std::vector<std::string> texts;
+    for (const std::filesystem::path& root :
+         {std::filesystem::path(folder.path()), corpus / "trees"}) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+            const std::string extension = entry.path().extension().string();
+            if (entry.is_regular_file() &&
+                (extension == ".xhtml" || extension == ".html" || extension == ".opf" ||
+                 extension == ".ncx" || extension == ".css" || extension == "")) {
+                texts.push_back(ReadFileBytes(entry.path().string()));
+            }
+        }
+    }
+    return texts;
+}
+
+TEST(PhraseConverterTest, SampleBooksAndOpenccsOwnCasesComeOutAsLibopenccMakesThem) {
+    const TempFolder folder;
+    std::vector<std::string> texts = SampleBookTexts(folder);
+    ASSERT_GT(texts.size(), 20u);
+    // OpenCC's own test inputs for these profiles.
+    texts.insert(texts.end(),
+                 {
+                     "夸夸其谈 "
+                     "夸父逐日\n我干什么不干你事。\n太后的头发很干燥。\n燕燕于飞，差池其羽。之子于"
+                     "归，远送于野。",
+                     "曾经有一份真诚的爱情放在我面前，我没有珍惜，等我失去的时候我才后悔莫及。",
+                     "新的理论被发现了。\n鲶鱼和鲇鱼是一种生物。\n金胄不是金色的甲胄。",
+                     "鼠标里面的硅二极管坏了，导致光标分辨率降低。\n我们在老挝的服务器的硬盘需要使"
+                     "用互联网算法软件解决异步的问题。",
+                     "为什么你在床里面睡着？\n海内存知己\n摩尔线程\n字节跳动",
+                     "虚伪叹息\n潮湿灶台\n赞叹沙河涌汹涌的波浪\n为了核实这说法\n高剂量的苦瓜素还会"
+                     "抑制胚胎发育",
+                     "着装污染虚伪发泄棱柱群众里面",
+                 });
+    for (const text::Profile profile : kPhraseProfiles) {
+        const text::LoadedConverter loaded = text::LoadConverter(profile);
+        ASSERT_NE(loaded.converter, nullptr) << loaded.error;
+        const text::OpenccConverter reference(ConfigOf(profile));
+        EXPECT_EQ(FirstDifference(*loaded.converter, reference, Each(texts)), "")
+            << text::InfoOf(profile).name;
+    }
+}
+
+TEST(PhraseConverterTest, GeneratedKeysAndOverlapsComeOutAsLibopenccMakesThem) {
+    constexpr int kTexts = 5000;
+    for (const text::Profile profile : kPhraseProfiles) {
+        const text::OpenccConfiguration configuration =
+            text::ReadOpenccConfiguration(ConfigOf(profile));
+        const text::PhraseConverter ours(configuration);
+        const text::OpenccConverter reference(ConfigOf(profile));
+        testing_support::PhraseCaseGenerator cases(configuration, 7);
+        int made = 0;
+        EXPECT_EQ(FirstDifference(ours, reference,
+                                  [&](std::string& text) {
+                                      text = cases.Next();
+                                      return made++ < kTexts;
+                                  }),
+                  "")
+            << text::InfoOf(profile).name;
+    }
+}
+
+// Every string of up to five letters over an alphabet, the shortest first.
+std::function<bool(std::string&)> AllStrings(std::string alphabet) {
+    return [alphabet, digits = std::vector<std::size_t>{}](std::string& text) mutable {
+        std::size_t at = 0;
+        while (at < digits.size() && ++digits[at] == alphabet.size()) {
+            digits[at++] = 0;
+        }
+        if (at == digits.size()) {
+            digits.push_back(0);
+        }
+        if (digits.size() > 5) {
+            return false;
+        }
+        text.clear();
+        for (const std::size_t digit : digits) {
+            text += alphabet[digit];
+        }
+        return true;
+    };
+}
+
+// Small configurations of OpenCC's text dictionaries, where every rule shows on short strings:
+// a group's first dictionary with any match wins over a longer key of a later one; steps that
+// join across what earlier steps made; segments that no key of a later step may cross.
+TEST(PhraseConverterTest, EveryShortStringComesOutAsLibopenccMakesItInSmallConfigurations) {
+    const TempFolder folder;
+    WriteFileBytes(folder / "S.txt", "ab\tAB\nbca\tBCA\n");
+    WriteFileBytes(folder / "C.txt", "a\tb\nc\tdd\ne\ta\nB\tbe\n");
+    WriteFileBytes(folder / "P.txt", "bd\tX\nddd\tY\nb\tZ\nadb\tW\nbeb\tV\n");
+    WriteFileBytes(folder / "V.txt", "X\tx\nd\te\n");
+    WriteFileBytes(folder / "Q.txt", "ee\tF\nZe\tG\nxZ\tH\n");
+    WriteFileBytes(folder / "A.txt", "ab\tX\n");
+    WriteFileBytes(folder / "B.txt", "abc\tY\nb\tZ\nbcd\tU\n");
+    const auto dict = [](const char* file) {
+        return std::string("{\"type\": \"text\", \"file\": \"") + file + "\"}";
+    };
+    const auto config = [&](const std::string& segmentation,
+                            const std::vector<std::string>& chain) {
+        std::string json = "{\"segmentation\": {\"type\": \"mmseg\", \"dict\": " + segmentation +
+                           "}, \"conversion_chain\": [";
+        for (std::size_t i = 0; i < chain.size(); ++i) {
+            json += (i > 0 ? ", " : "") + std::string("{\"dict\": ") + chain[i] + "}";
+        }
+        return json + "]}";
+    };
+    const auto group = [](const std::string& a, const std::string& b) {
+        return "{\"type\": \"group\", \"dicts\": [" + a + ", " + b + "]}";
+    };
+    const std::vector<std::string> configurations = {
+        // One joining step after one that maps characters to several.
+        config(dict("S.txt"), {group(dict("S.txt"), dict("C.txt")), dict("P.txt"), dict("V.txt")}),
+        // Two joining steps, the second over what the first made.
+        config(dict("S.txt"),
+               {group(dict("S.txt"), dict("C.txt")), dict("P.txt"), dict("V.txt"), dict("Q.txt")}),
+        // First match in a group, in runs and in matched segments.
+        config(dict("A.txt"), {group(dict("A.txt"), dict("B.txt"))}),
+        config(dict("B.txt"), {group(dict("A.txt"), dict("B.txt")), dict("Q.txt")}),
+    };
+    for (std::size_t i = 0; i < configurations.size(); ++i) {
+        const std::string path = folder / ("config" + std::to_string(i) + ".json");
+        WriteFileBytes(path, configurations[i]);
+        const text::PhraseConverter ours(path);
+        const text::OpenccConverter reference(path);
+        EXPECT_EQ(FirstDifference(ours, reference, AllStrings("abcdeBZ")), "") << configurations[i];
+    }
+}
+
+TEST(PhraseConverterTest, AMissingOrDamagedConfigurationIsAReadableReason) {
+    const TempFolder folder;
+    const std::string phrases = ReadFileBytes(text::OpenccDataFolder() + "/STPhrases.ocd2");
+    WriteFileBytes(folder / "STCharacters.ocd2",
+                   ReadFileBytes(text::OpenccDataFolder() + "/STCharacters.ocd2"));
+    std::string config = ReadFileBytes(ConfigOf(text::Profile::S2t));
+    WriteFileBytes(folder / "s2t.json", config);
+    // OpenCC looks for a dictionary beside the configuration, then in its own folder.
+    config.replace(config.find("STPhrases"), 9, "NoPhrases");
+    WriteFileBytes(folder / "missing.json", config);
+    const struct {
+        const char* what;
+        std::string file;
+        std::string bytes;
+        std::string config;
+    } cases[] = {
+        {"no configuration", "", "", folder / "absent.json"},
+        {"not JSON", "bad.json", "{\"segmentation\": ", folder / "bad.json"},
+        {"no dictionary", "", "", folder / "missing.json"},
+        {"cut dictionary", "STPhrases.ocd2", phrases.substr(0, phrases.size() / 3),
+         folder / "s2t.json"},
+        {"header alone", "STPhrases.ocd2", phrases.substr(0, 20), folder / "s2t.json"},
+        {"foreign bytes", "STPhrases.ocd2", std::string(4096, '\x5a'), folder / "s2t.json"},
+    };
+    for (const auto& item : cases) {
+        if (!item.file.empty()) {
+            WriteFileBytes(folder / item.file, item.bytes);
+        }
+        try {
+            const text::PhraseConverter converter(item.config);
+            ADD_FAILURE() << item.what << ": loaded";
+        } catch (const std::runtime_error& error) {
+            EXPECT_NE(std::string(error.what()).find(item.config), std::string::npos)
+                << item.what << ": " << error.what();
+        }
+    }
+}
+
+TEST(PhraseConverterTest, OneConverterServesTwoThreadsAlike) {
+    const text::LoadedConverter loaded = text::LoadConverter(text::Profile::S2twp);
+    ASSERT_NE(loaded.converter, nullptr) << loaded.error;
+    std::string text;
+    for (int i = 0; i < 2000; ++i) {
+        text += "鼠标里面的硅二极管坏了，我们需要使用互联网算法软件解决异步的问题。";
+    }
+    const std::string want = loaded.converter->Convert(text);
+    std::string first;
+    std::string second;
+    std::thread other([&] { second = loaded.converter->Convert(text); });
+    first = loaded.converter->Convert(text);
+    other.join();
+    EXPECT_EQ(first, want);
+    EXPECT_EQ(second, want);
+}
+
+}  // namespace
