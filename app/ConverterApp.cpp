@@ -16,6 +16,9 @@ CConverterApp::CConverterApp(int& argc, char** argv) : Application(argc, argv) {
 
 bool CConverterApp::InitInstance() {
     CConverterDlg dialog(Prompts);
+    // What Qt leaves of the command line after its own options: "corvela FILE..." from a file
+    // manager's "Open with".
+    dialog.AddBookFiles(QCoreApplication::arguments().mid(1));
     // Not run with exec(): an application-modal main window would block the job's "Error!"
     // boxes, which have no owner and must stay usable.
     QObject::connect(&dialog, &QDialog::finished, &Application, &QCoreApplication::quit);

@@ -8,10 +8,11 @@
 // window for as long as the process lives.
 class CConverterApp {
   public:
-    // Sets up the application from the process's command line (which it otherwise ignores).
+    // Sets up the application from the process's command line, whose arguments are books.
     CConverterApp(int& argc, char** argv);
 
-    // Shows the main window centred on the screen and returns false once it has been closed.
+    // Shows the main window centred on the screen, with the books of the command line in its
+    // list, and returns false once it has been closed.
     bool InitInstance();
 
   private:

@@ -22,13 +22,13 @@
 #include "app/Resource.hpp"
 #include "app/SettingsText.hpp"
 #include "app/UiCall.hpp"
+#include "book/BatchRunner.hpp"
 
 using namespace resource;
 
 namespace {
 
 constexpr QSize kDialogSize(328, 225);
-constexpr const char* kOutputTail = "_corvela.epub";
 
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -214,9 +214,22 @@ void CConverterDlg::ShowShellMessage(const QString& text) {
     Prompts.ShowMessage(this, ApplicationTitle(), text);
 }
 
-void CConverterDlg::SetBookStatus(int row, const QString& text) {
+void CConverterDlg::SetBookStatus(int row, const QString& text, const QString& reason) {
     if (QTableWidgetItem* status = BookListCtrl.item(row, 0)) {
         status->setText(text);
+        if (status->toolTip() != reason) {
+            status->setToolTip(reason);
+        }
+    }
+}
+
+void CConverterDlg::AddBookFiles(const QStringList& paths) {
+    if (BatchRunning) {
+        return;
+    }
+    for (const QString& path : paths) {
+        BookPathList.append(path);
+        AppendBookRow(path);
     }
 }
 
@@ -306,7 +319,10 @@ void CConverterDlg::AppendBookRow(const QString& path) {
     BookListCtrl.insertRow(row);
     // The list takes ownership of its items.
     BookListCtrl.setItem(row, 0, std::make_unique<QTableWidgetItem>(Text(kStatusReady)).release());
-    BookListCtrl.setItem(row, 1, std::make_unique<QTableWidgetItem>(path).release());
+    auto pathCell = std::make_unique<QTableWidgetItem>(path);
+    // The column cuts long paths off: the tooltip shows the whole one.
+    pathCell->setToolTip(path);
+    BookListCtrl.setItem(row, 1, pathCell.release());
 }
 
 void CConverterDlg::dragEnterEvent(QDragEnterEvent* event) {
@@ -365,52 +381,39 @@ void CConverterDlg::OnStart() {
 
 void CConverterDlg::BatchWorker(std::stop_token stop, std::vector<std::string> books,
                                 ConversionChoice choice) {
-    // One converter for the batch; when it cannot be loaded, each book's job says why.
-    JobOptions options;
-    options.profile = choice.profile;
-    options.fontRule = choice.fontRule;
-    if (!books.empty()) {
-        options.converter = text::LoadConverter(choice.profile).converter;
-    }
-    for (std::size_t row = 0; row < books.size() && !stop.stop_requested(); ++row) {
-        ConvertOneBook(stop, static_cast<int>(row), books[row], options);
-        RestAfterBook(stop);
-    }
-}
-
-void CConverterDlg::ConvertOneBook(std::stop_token stop, int row, const std::string& book,
-                                   JobOptions options) {
-    const auto setStatus = [this, stop, row](const char* status) {
-        return CallOnUiThread(this, stop,
-                              [this, row, status] {
-                                  SetBookStatus(row, Text(status));
-                                  return true;
-                              })
-            .has_value();
+    BatchOptions options;
+    options.pauseAfterBook = BookPause;
+    options.job.profile = choice.profile;
+    options.job.fontRule = choice.fontRule;
+    BatchCallbacks callbacks;
+    callbacks.bookStarting = [this, stop](std::size_t book, JobOptions& job) {
+        return StartBook(stop, static_cast<int>(book), job);
     };
-    if (!setStatus(kStatusWorking)) {
-        return;
-    }
-    // Read afresh for every book: a change to the box counts from the next book on.
-    const std::optional<std::string> archiver =
-        CallOnUiThread(this, stop, [this] { return ArchiverPathBox.text().toStdString(); });
-    if (!archiver) {
-        return;
-    }
-    std::string output;
-    Converter.ReplaceExtension(output, book, kOutputTail);
-    options.archiverPath = *archiver;
-    const bool converted = Converter.Convert(options, book, output, stop).converted;
-    if (!stop.stop_requested()) {
-        setStatus(converted ? kStatusDone : kStatusNotDone);
-    }
+    callbacks.bookFinished = [this, stop](std::size_t book, const BookOutcome& outcome) {
+        if (stop.stop_requested()) {
+            return;
+        }
+        CallOnUiThread(this, stop, [this, row = static_cast<int>(book), outcome] {
+            SetBookStatus(row, Text(outcome.converted ? kStatusDone : kStatusNotDone),
+                          QString::fromStdString(outcome.reason));
+            return true;
+        });
+    };
+    CBatchRunner(Converter, options).Run(books, callbacks, stop);
 }
 
-void CConverterDlg::RestAfterBook(std::stop_token stop) const {
-    std::mutex mutex;
-    std::condition_variable_any never;
-    std::unique_lock lock(mutex);
-    never.wait_for(lock, stop, BookPause, [] { return false; });
+// Shows the book's row as being worked on and reads the archiver path box afresh, so a change to
+// it counts from the next book on. False when the batch was stopped meanwhile.
+bool CConverterDlg::StartBook(const std::stop_token& stop, int row, JobOptions& options) {
+    const std::optional<std::string> archiver = CallOnUiThread(this, stop, [this, row] {
+        SetBookStatus(row, Text(kStatusWorking));
+        return ArchiverPathBox.text().toStdString();
+    });
+    if (!archiver) {
+        return false;
+    }
+    options.archiverPath = *archiver;
+    return true;
 }
 
 void CConverterDlg::ShowJobError(const std::string& text) {

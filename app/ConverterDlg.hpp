@@ -19,6 +19,7 @@
 #include "app/ConversionChoice.hpp"
 #include "app/UserPrompts.hpp"
 #include "app/WindowBookConverter.hpp"
+#include "book/JobOptions.hpp"
 
 // The main window: the archiver path box, the book list with a status per book, and the
 // buttons that add and clear books, start a batch and close the window.
@@ -35,8 +36,11 @@ class CConverterDlg : public QDialog {
 
     // Carries out a command of the stand-in system menu; an id of 16 to 31 opens the About box.
     void OnSysCommand(int id);
-    // Writes text into the status column of row (ignored for a row that does not exist).
-    void SetBookStatus(int row, const QString& text);
+    // Writes text into the status column of row, with reason as its tooltip (ignored for a row
+    // that does not exist).
+    void SetBookStatus(int row, const QString& text, const QString& reason = {});
+    // Adds the files at paths to the bottom of the list as they are (the program's arguments).
+    void AddBookFiles(const QStringList& paths);
     // Returns whether a batch is running.
     bool IsBatchRunning() const { return BatchRunning; }
 
@@ -72,9 +76,8 @@ class CConverterDlg : public QDialog {
 
     void BatchWorker(std::stop_token stop, std::vector<std::string> books, ConversionChoice choice);
     void BatchWaiter(std::stop_token stop);
-    void ConvertOneBook(std::stop_token stop, int row, const std::string& book, JobOptions options);
+    bool StartBook(const std::stop_token& stop, int row, JobOptions& options);
     void ShowJobError(const std::string& text);
-    void RestAfterBook(std::stop_token stop) const;
     void OnBatchOver(bool waitFailed);
     void StopBatch();
     void EnableBookCommands(bool enabled);

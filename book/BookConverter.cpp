@@ -98,11 +98,17 @@ Failure RunStep(CBookConverter& job, const Archiver& archiver, const ToolStep& s
     return archiver.Judge(step, result.exitStatus);
 }
 
-// Unpacks the book into a folder of its own beside it.
+// name moved into folder when one is given: a book in a read-only folder is unpacked elsewhere.
+std::string InScratchFolder(const std::string& name, const std::string& folder) {
+    return folder.empty() ? name : folder + "/" + name.substr(name.rfind('/') + 1);
+}
+
+// Unpacks the book into a folder of its own beside it (or in the scratch folder).
 Failure Unpack(CBookConverter& job, const Archiver& archiver, const std::string& bookPath,
-               JobScratch& scratch, const std::stop_token& stop) {
+               const std::string& scratchFolder, JobScratch& scratch, const std::stop_token& stop) {
     std::string archiveName;
     job.ReplaceExtension(archiveName, bookPath, ".zip");
+    archiveName = InScratchFolder(archiveName, scratchFolder);
     // unzip would garble the UTF-8 names of entries made on Windows: it gets a relabelled copy.
     const std::optional<CentralDirectoryPatch> relabel =
         archiver.UnpacksRelabelledCopy() ? RelabelUtf8Names(bookPath) : std::nullopt;
@@ -120,6 +126,7 @@ Failure Unpack(CBookConverter& job, const Archiver& archiver, const std::string&
     }
     std::string wantedFolder = bookPath;
     job.StripExtension(wantedFolder);
+    wantedFolder = InScratchFolder(wantedFolder, scratchFolder);
     std::optional<std::string> folder = scratch.MakeFolder(wantedFolder);
     if (!folder) {
         return "无法建立解包文件夹 " + wantedFolder + "：" + scratch.Error();
@@ -274,12 +281,14 @@ BookOutcome CBookConverter::Convert(const JobOptions& options, const std::string
     // zip runs inside the unpack folder: every name it is given must be a full path.
     const std::string book = platform::AbsolutePath(bookPath);
     const std::string output = platform::AbsolutePath(outputPath);
+    const std::string scratchFolder = platform::AbsolutePath(options.scratchFolder);
     JobScratch scratch;
-    if (Failure refusal = CheckBeforeUnpack(book, FolderOf(book))) {
+    if (Failure refusal =
+            CheckBeforeUnpack(book, scratchFolder.empty() ? FolderOf(book) : scratchFolder)) {
         return BookOutcome::NotConverted(*refusal);
     }
     const std::unique_ptr<Archiver> archiver = ChooseArchiver(archiverPath);
-    if (Failure failure = Unpack(*this, *archiver, book, scratch, stop)) {
+    if (Failure failure = Unpack(*this, *archiver, book, scratchFolder, scratch, stop)) {
         return BookOutcome::NotConverted(*failure);
     }
     if (stop.stop_requested()) {

@@ -13,4 +13,6 @@ struct JobOptions {
     // The profile's converter, loaded once for the batch; null: the job loads its own.
     std::shared_ptr<const text::TextConverter> converter;
     bool fontRule = true;  // add the e-reader font locations to the stylesheet
+    // Where the book's second name and unpack folder go; empty: beside the book.
+    std::string scratchFolder;
 };

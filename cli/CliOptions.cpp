@@ -1,47 +1,157 @@
 #include "cli/CliOptions.hpp"
 
+#include <charconv>
+#include <string_view>
+
+#include "platform/FileSystem.hpp"
+
 namespace {
 
-constexpr const char* kArchiverOption = "--archiver";
-constexpr const char* kArchiverPrefix = "--archiver=";
+constexpr unsigned kMostJobs = 1024;
+
+// The profile names as a list: "char, s2t, s2tw, s2twp, s2hk".
+std::string ProfileNames() {
+    std::string names;
+    for (const text::ProfileInfo& info : text::AllProfiles()) {
+        names += (names.empty() ? "" : ", ") + std::string(info.name);
+    }
+    return names;
+}
+
+std::optional<unsigned> JobCount(std::string_view text) {
+    unsigned count = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (error != std::errc() || end != text.data() + text.size() || count < 1 ||
+        count > kMostJobs) {
+        return std::nullopt;
+    }
+    return count;
+}
+
+// Sets the option name to value; returns the reason when value does not suit it.
+std::optional<std::string> SetValue(CliOptions& options, std::string_view name,
+                                    const std::string& value) {
+    if (name == "--archiver") {
+        options.archiverPath = value;
+    } else if (name == "--profile") {
+        const std::optional<text::Profile> profile = text::ProfileNamed(value);
+        if (!profile) {
+            return "unknown profile '" + value + "' (profiles: " + ProfileNames() + ")";
+        }
+        options.profile = *profile;
+    } else if (name == "--jobs") {
+        const std::optional<unsigned> jobs = JobCount(value);
+        if (!jobs) {
+            return "--jobs wants a whole number from 1 to " + std::to_string(kMostJobs) +
+                   ", not '" + value + "'";
+        }
+        options.jobs = *jobs;
+    } else {
+        if (!platform::CanCreateIn(value)) {
+            return "--output-dir '" + value + "' is not a folder this user can write into";
+        }
+        options.outputDir = value;
+    }
+    return std::nullopt;
+}
+
+bool TakesValue(std::string_view name) {
+    return name == "--archiver" || name == "--profile" || name == "--jobs" ||
+           name == "--output-dir";
+}
+
+// Sets a flag option; false when name is none.
+bool SetFlag(CliOptions& options, std::string_view name, bool& quietSeen, bool& verboseSeen) {
+    if (name == "--help") {
+        options.help = true;
+    } else if (name == "--no-font-rule") {
+        options.fontRule = false;
+    } else if (name == "--quiet") {
+        quietSeen = true;
+        options.verbosity = Verbosity::Quiet;
+    } else if (name == "--verbose") {
+        verboseSeen = true;
+        options.verbosity = Verbosity::Verbose;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+ParsedCli Refused(std::string reason) {
+    return {std::nullopt, std::move(reason)};
+}
 
 }  // namespace
 
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments) {
+ParsedCli ParseCliOptions(const std::vector<std::string>& arguments, unsigned defaultJobs) {
     CliOptions options;
+    options.jobs = defaultJobs < 1 ? 1 : defaultJobs;
     bool optionsEnded = false;
+    bool quietSeen = false;
+    bool verboseSeen = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (optionsEnded || !argument.starts_with("--")) {
             options.books.push_back(argument);
-        } else if (argument == "--") {
+            continue;
+        }
+        if (argument == "--") {
             optionsEnded = true;
-        } else if (argument == "--help") {
-            options.help = true;
-        } else if (argument == kArchiverOption && i + 1 < arguments.size()) {
-            options.archiverPath = arguments[++i];
-        } else if (argument.starts_with(kArchiverPrefix)) {
-            options.archiverPath = argument.substr(std::string(kArchiverPrefix).size());
-        } else {
-            return std::nullopt;
+            continue;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string name = argument.substr(0, equals);
+        if (TakesValue(name)) {
+            if (equals == std::string::npos && i + 1 >= arguments.size()) {
+                return Refused("option " + name + " needs a value");
+            }
+            const std::string value =
+                equals == std::string::npos ? arguments[++i] : argument.substr(equals + 1);
+            if (std::optional<std::string> reason = SetValue(options, name, value)) {
+                return Refused(*reason);
+            }
+        } else if (equals != std::string::npos || !SetFlag(options, name, quietSeen, verboseSeen)) {
+            return Refused("unknown option " + argument);
         }
     }
-    if (!options.help && options.books.empty()) {
-        return std::nullopt;
+    if (quietSeen && verboseSeen) {
+        return Refused("--quiet and --verbose exclude each other");
     }
-    return options;
+    if (!options.help && options.books.empty()) {
+        return Refused("no book given");
+    }
+    return {std::move(options), ""};
+}
+
+std::string CliUsageLine() {
+    return "usage: corvela-cli [OPTION]... BOOK...\n";
 }
 
 std::string CliUsage() {
-    return "usage: corvela-cli [--archiver PATH] BOOK...\n"
+    std::string profiles;
+    for (const text::ProfileInfo& info : text::AllProfiles()) {
+        profiles += "      " + std::string(info.name) +
+                    std::string(info.name.size() < 7 ? 7 - info.name.size() : 1, ' ') +
+                    std::string(info.description) + "\n";
+    }
+    return CliUsageLine() +
            "Converts each EPUB book from Simplified to Traditional Chinese script into a new\n"
            "book beside it, named with \"_corvela.epub\" in place of its extension.\n"
-           "Prints one line per book: \"处理完毕\" (converted) or \"未处理\" (not converted),\n"
-           "a tab and the book's path; messages go to standard error.\n"
+           "Prints one line per book, in the order given: \"处理完毕\" (converted) or \"未处理\"\n"
+           "(not converted), a tab and the book's path. Standard error tells why a book was\n"
+           "not converted, shows the progress on a terminal, and sums up at the end.\n"
            "\n"
-           "  --archiver PATH  unpack and pack with the WinRAR program at PATH\n"
-           "                   (default: unzip and zip from PATH)\n"
-           "  --help           print this text and exit\n"
+           "  --archiver PATH    unpack and pack with the WinRAR program at PATH\n"
+           "                     (default: unzip and zip from PATH)\n"
+           "  --profile NAME     how to convert (default: char):\n" +
+           profiles +
+           "  --no-font-rule     leave the stylesheet's rules as the book has them\n"
+           "  --jobs N           convert N books at a time (default: the number of cores)\n"
+           "  --output-dir DIR   write the outputs into DIR under the books' own file names\n"
+           "  --verbose          also print the diagnostics of every file converted\n"
+           "  --quiet            print nothing but the status lines\n"
+           "  --help             print this text and exit\n"
            "\n"
            "Exit status: 0 every book converted, 1 some book not converted, 2 usage error.\n";
 }

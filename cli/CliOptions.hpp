@@ -4,16 +4,35 @@
 #include <string>
 #include <vector>
 
+#include "text/ConversionProfile.hpp"
+
+// How much the command line says beside its status lines.
+enum class Verbosity { Quiet, Normal, Verbose };
+
 // What the command line asks for.
 struct CliOptions {
     std::string archiverPath;  // empty: zip and unzip
+    text::Profile profile = text::Profile::Char;
+    bool fontRule = true;
+    unsigned jobs = 1;      // books at a time
+    std::string outputDir;  // empty: each output beside its book
+    Verbosity verbosity = Verbosity::Normal;
     std::vector<std::string> books;
     bool help = false;
 };
 
-// Reads the arguments after the program name: [--archiver PATH] BOOK..., or --help; "--" ends
-// the options. Returns nullopt for a usage error (unknown option, missing value, no book).
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& arguments);
+// The options, or the one-line reason of a usage error.
+struct ParsedCli {
+    std::optional<CliOptions> options;
+    std::string error;
+};
+
+// Reads the arguments after the program name ("--" ends the options; "--name=value" is taken
+// too). defaultJobs is what --jobs is when it is not given. Checks that an output folder is a
+// folder this process can write into.
+ParsedCli ParseCliOptions(const std::vector<std::string>& arguments, unsigned defaultJobs);
 
 // The usage text, ending in a line feed.
 std::string CliUsage();
+// Its first line alone, for a usage error.
+std::string CliUsageLine();

@@ -190,6 +190,12 @@ bool SameFile(const std::string& a, const std::string& b) {
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
+bool CanCreateIn(const std::string& folder) {
+    struct stat status {};
+    return ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 bool MakeOwnerWritable(const std::string& path) {
     struct stat status {};
     if (::lstat(path.c_str(), &status) != 0 || S_ISLNK(status.st_mode)) {

@@ -71,6 +71,9 @@ std::string ErrorText(int error);
 // True when a and b name the same existing file (links followed); false otherwise.
 bool SameFile(const std::string& a, const std::string& b);
 
+// True when this process may create names in folder (an existing folder it can write and enter).
+bool CanCreateIn(const std::string& folder);
+
 // Lets the owner read, write and (for a folder) enter path; false when that fails.
 bool MakeOwnerWritable(const std::string& path);
 

@@ -8,12 +8,21 @@
 
 namespace platform {
 
-StandardOutputDiversion::StandardOutputDiversion() {
+StandardOutputDiversion::StandardOutputDiversion(bool keepDiagnostics) {
     std::fflush(stdout);
     realOutput_ = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
-    if (realOutput_ >= 0 && ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+    if (realOutput_ < 0) {
+        return;
+    }
+    const int nowhere = keepDiagnostics ? -1 : ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    // Without /dev/null the diagnostics still stay off the real standard output.
+    const int target = nowhere >= 0 ? nowhere : STDERR_FILENO;
+    if (::dup2(target, STDOUT_FILENO) < 0) {
         ::close(realOutput_);
         realOutput_ = -1;
+    }
+    if (nowhere >= 0) {
+        ::close(nowhere);
     }
 }
 

@@ -4,12 +4,13 @@
 
 namespace platform {
 
-// While it lives, what the process writes to standard output goes to standard error instead,
-// and only WriteLine reaches the real standard output: a front end keeps its own lines apart
-// from the diagnostics that the file routines print.
+// While it lives, what the process writes to standard output goes to standard error instead
+// (or nowhere), and only WriteLine reaches the real standard output: a front end keeps its own
+// lines apart from the diagnostics that the file routines print.
 class StandardOutputDiversion {
   public:
-    StandardOutputDiversion();
+    // keepDiagnostics false: what goes to standard output is dropped.
+    explicit StandardOutputDiversion(bool keepDiagnostics = true);
     StandardOutputDiversion(const StandardOutputDiversion&) = delete;
     StandardOutputDiversion& operator=(const StandardOutputDiversion&) = delete;
     ~StandardOutputDiversion();

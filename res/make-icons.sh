@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Draws the program's icon (an open book with a red "繁" seal) at 48x48 and 16x16 with ImageMagick.
+# Draws the program's icon (an open book with a red "繁" seal): 48x48 and 16x16 by hand with
+# ImageMagick, the larger and in-between sizes from corvela.svg with rsvg-convert.
 set -euo pipefail
 cd "$(dirname "$0")"
 font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
@@ -16,3 +17,6 @@ convert -size 16x16 xc:none \
     -fill '#fdfdf6' -draw 'polygon 2,4 7,5 7,13 2,12' -draw 'polygon 8,5 13,4 13,12 8,13' \
     -fill '#c62828' -draw 'rectangle 9,6 12,10' \
     -depth 8 -define png:color-type=6 corvela-16.png
+for size in 22 24 32 64 128 256; do
+    rsvg-convert -w "$size" -h "$size" corvela.svg -o "corvela-$size.png"
+done

@@ -50,8 +50,11 @@ class WindowTest : public QObject {
         StatusChanges.clear();
         connect(&Get<QTableWidget>("IDC_BOOK_LIST"), &QTableWidget::itemChanged, this,
                 [this](QTableWidgetItem* item) {
-                    if (item->column() == 0) {
-                        StatusChanges << QString::number(item->row()) + ":" + item->text();
+                    // A reason set as the tooltip changes the item too, not its text.
+                    const QString change = QString::number(item->row()) + ":" + item->text();
+                    if (item->column() == 0 &&
+                        (StatusChanges.isEmpty() || StatusChanges.last() != change)) {
+                        StatusChanges << change;
                     }
                 });
         Dialog->show();
@@ -134,6 +137,14 @@ class WindowTest : public QObject {
                       }
                   });
         return items;
+    }
+
+    QStringList ToolTips(int column) {
+        QStringList tips;
+        for (int row = 0; row < Get<QTableWidget>("IDC_BOOK_LIST").rowCount(); ++row) {
+            tips << Get<QTableWidget>("IDC_BOOK_LIST").item(row, column)->toolTip();
+        }
+        return tips;
     }
 
   private slots:
@@ -355,6 +366,29 @@ class WindowTest : public QObject {
             QCOMPARE(PathBox().text(), shown);
         }
         QVERIFY(Prompts.Messages.isEmpty());
+    }
+    void fileArgumentsJoinTheListAndTooltipsShowWholePathsAndReasons() {
+        const QStringList books = MakeBooks({true, false});
+        const QString missing = Folder->filePath("a folder with a long name/missing.epub");
+        AddBooks({books[1]});
+        Dialog->AddBookFiles({books[0], missing, books[0]});
+        const QStringList listed = {books[1], books[0], missing, books[0]};
+        QCOMPARE(Column(1), listed);
+        QCOMPARE(ToolTips(1), listed);
+        StartAndWaitForTheEnd();
+        QCOMPARE(Column(0), QStringList({"未处理", "处理完毕", "未处理", "未处理"}));
+        const QStringList reasons = ToolTips(0);
+        QVERIFY(!reasons[0].isEmpty() && !reasons[2].isEmpty() && reasons[0] != reasons[2]);
+        QCOMPARE(reasons[1], QString());
+        QCOMPARE(reasons[3], QString("输出文件与前一本书相同，无法处理"));
+        // A new batch clears a reason once its book's turn comes.
+        QVERIFY(QFile::remove(Folder->filePath("book1_corvela.epub")));
+        Dialog->AddBookFiles({});
+        Click("IDC_CLEAR_BOOKS");
+        Dialog->AddBookFiles({books[0]});
+        StartAndWaitForTheEnd();
+        QCOMPARE(ToolTips(0), QStringList{QString()});
+        QVERIFY(QFile::exists(Folder->filePath("book1_corvela.epub")));
     }
     void threeBooksOfWhichTheSecondHasNoStylesheetThenAWrongArchiver() {
         const QStringList books = MakeBooks({true, false, true});

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "tests/support/BookFiles.hpp"
 
 namespace {
@@ -8,6 +10,8 @@ using testing_support::CommandOutput;
 using testing_support::ReadFileBytes;
 using testing_support::ShellQuoted;
 using Names = std::set<std::string>;
+
+constexpr const char* kUsageLine = "usage: corvela-cli [OPTION]... BOOK...\n";
 
 class CliProgramTest : public testing::Test {
   protected:
@@ -18,6 +22,7 @@ class CliProgramTest : public testing::Test {
                                                 ShellQuoted(CORVELA_CLI_PATH) + " " + arguments +
                                                 " 2> stderr");
     }
+    std::string Stderr() { return ReadFileBytes(folder / "stderr"); }
     std::string MakeBook(const std::string& name) {
         testing_support::WriteZip(folder / name, testing_support::SampleBookEntries());
         return folder / name;
@@ -26,26 +31,92 @@ class CliProgramTest : public testing::Test {
     testing_support::TempFolder folder;
 };
 
-TEST_F(CliProgramTest, PrintsTheUsageWithTwoForAUsageErrorAndZeroForHelp) {
-    for (const std::string arguments : {"", "--bogus a.epub", "--archiver", "--help"}) {
+TEST_F(CliProgramTest, AUsageErrorGivesTwoAndItsReasonInOneLine) {
+    MakeBook("a.epub");
+    testing_support::WriteFileBytes(folder / "file", "");
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "no book given"},
+        {"--bogus a.epub", "unknown option --bogus"},
+        {"--quiet=1 a.epub", "unknown option --quiet=1"},
+        {"--archiver", "option --archiver needs a value"},
+        {"--profile s2x a.epub", "unknown profile 's2x' (profiles: char, s2t, s2tw, s2twp, s2hk)"},
+        {"--jobs 0 a.epub", "--jobs wants a whole number from 1 to 1024, not '0'"},
+        {"--jobs=2x a.epub", "--jobs wants a whole number from 1 to 1024, not '2x'"},
+        {"--output-dir missing a.epub",
+         "--output-dir 'missing' is not a folder this user can write into"},
+        {"--output-dir file a.epub",
+         "--output-dir 'file' is not a folder this user can write into"},
+        {"--quiet --verbose a.epub", "--quiet and --verbose exclude each other"}};
+    for (const auto& [arguments, reason] : cases) {
         const CommandOutput result = RunCli(arguments);
-        const std::string usage =
-            arguments == "--help" ? result.standardOutput : ReadFileBytes(folder / "stderr");
-        EXPECT_EQ(result.exitStatus, arguments == "--help" ? 0 : 2) << arguments;
-        EXPECT_TRUE(usage.starts_with("usage: corvela-cli [--archiver PATH] BOOK...\n"));
-        EXPECT_EQ(result.standardOutput + ReadFileBytes(folder / "stderr"), usage);
+        EXPECT_EQ(result.exitStatus, 2) << arguments;
+        EXPECT_EQ(result.standardOutput, "") << arguments;
+        EXPECT_EQ(Stderr(), "corvela-cli: " + reason + "\n" + kUsageLine) << arguments;
+    }
+    EXPECT_EQ(testing_support::NamesIn(folder.path()), (Names{"a.epub", "file", "stderr"}));
+    const CommandOutput help = RunCli("--help");
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_TRUE(help.standardOutput.starts_with(kUsageLine));
+    for (const char* named : {"\n      s2tw   ", "\n      s2hk   ", "\n      s2twp  ", "--jobs N",
+                              "--output-dir DIR", "--no-font-rule", "--quiet", "--verbose"}) {
+        EXPECT_NE(help.standardOutput.find(named), std::string::npos) << named;
     }
 }
 
-TEST_F(CliProgramTest, PrintsOneStatusLinePerBookAndGivesOneWhenAnyWasNotConverted) {
+TEST_F(CliProgramTest, StatusLinesKeepTheGivenOrderAndReasonsAndASummaryGoToStandardError) {
     MakeBook("a.epub");
     const std::string book = MakeBook("b c.epub");
-    const CommandOutput result = RunCli("a.epub missing.epub " + ShellQuoted(book));
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.standardOutput,
-              "处理完毕\ta.epub\n未处理\tmissing.epub\n处理完毕\t" + book + "\n");
-    EXPECT_EQ(testing_support::NamesIn(folder.path()),
-              (Names{"a.epub", "a_corvela.epub", "b c.epub", "b c_corvela.epub", "stderr"}));
+    MakeBook("a.zip");
+    const std::string books = "a.epub missing.epub " + ShellQuoted(book) + " a.zip";
+    const std::string lines =
+        "处理完毕\ta.epub\n未处理\tmissing.epub\n处理完毕\t" + book + "\n未处理\ta.zip\n";
+    for (const std::string jobs : {"1", "3"}) {
+        const CommandOutput result = RunCli("--jobs " + jobs + " " + books);
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.standardOutput, lines);
+        // No progress off a terminal, no per-file diagnostics unless asked for.
+        EXPECT_TRUE(std::regex_match(
+            Stderr(), std::regex("corvela-cli: missing.epub: 无法打开书文件：[^\n]+\n"
+                                 "corvela-cli: a.zip: 输出文件与前一本书相同，无法处理\n"
+                                 "2 本处理完毕，2 本未处理，用时 [0-9]+\\.[0-9] 秒\n")))
+            << Stderr();
+    }
+    EXPECT_EQ(
+        testing_support::NamesIn(folder.path()),
+        (Names{"a.epub", "a.zip", "a_corvela.epub", "b c.epub", "b c_corvela.epub", "stderr"}));
+    CommandOutput result = RunCli("--quiet " + books);
+    EXPECT_EQ(result.standardOutput + Stderr(), lines);
+    result = RunCli("--verbose a.epub");
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardOutput, "处理完毕\ta.epub\n");
+    EXPECT_NE(Stderr().find("hFile size"), std::string::npos);
+    EXPECT_NE(Stderr().find("1 本处理完毕，0 本未处理"), std::string::npos);
+}
+
+TEST_F(CliProgramTest, ShowsProgressInPlaceOnATerminal) {
+    MakeBook("a.epub");
+    const CommandOutput result = testing_support::RunShellCommand(
+        "cd " + ShellQuoted(folder.path()) + " && script -qec " +
+        ShellQuoted(ShellQuoted(CORVELA_CLI_PATH) + " a.epub") + " /dev/null");
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_TRUE(std::regex_search(result.standardOutput,
+                                  std::regex("\r\\[0/1\\] [0-9]+ 秒  a\\.epub\033\\[K")))
+        << result.standardOutput;
+    EXPECT_NE(result.standardOutput.find("\r\033[K处理完毕\ta.epub\r\n"), std::string::npos);
+}
+
+TEST_F(CliProgramTest, WritesIntoTheOutputFolderUnderTheSameNamesWithTheOptionsGiven) {
+    MakeBook("a.epub");
+    std::filesystem::create_directory(folder / "out");
+    const CommandOutput result =
+        RunCli("--output-dir=out --profile s2twp --no-font-rule --jobs 2 a.epub");
+    EXPECT_EQ(result.exitStatus, 0) << Stderr();
+    EXPECT_EQ(result.standardOutput, "处理完毕\ta.epub\n");
+    EXPECT_EQ(testing_support::NamesIn(folder.path()), (Names{"a.epub", "out", "stderr"}));
+    EXPECT_EQ(testing_support::NamesIn(folder / "out"), Names{"a.epub"});
+    std::map<std::string, std::string> files = testing_support::ReadArchive(folder / "out/a.epub");
+    EXPECT_EQ(files["OEBPS/chapter.xhtml"], "<p>這是一本簡體書。</p>\n");
+    EXPECT_EQ(files["OEBPS/style.css"], "body { margin: 0; }\n");
 }
 
 TEST_F(CliProgramTest, UsesTheArchiverGivenAndReportsAWrongOne) {
@@ -57,10 +128,12 @@ TEST_F(CliProgramTest, UsesTheArchiverGivenAndReportsAWrongOne) {
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.standardOutput, "处理完毕\ta.epub\n");
     EXPECT_TRUE(std::filesystem::exists(folder / "my tools/WinRAR.exe.args"));
-    result = RunCli("--archiver " + ShellQuoted(folder / "my tools") + " a.epub");
+    result = RunCli("--quiet --archiver " + ShellQuoted(folder / "my tools") + " a.epub");
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.standardOutput, "未处理\ta.epub\n");
-    EXPECT_EQ(ReadFileBytes(folder / "stderr"), "WINRAR 路径错误\n");
+    EXPECT_EQ(Stderr(), "");
+    RunCli("--archiver " + ShellQuoted(folder / "my tools") + " a.epub");
+    EXPECT_TRUE(Stderr().starts_with("corvela-cli: a.epub: WINRAR 路径错误\n"));
 }
 
 }  // namespace

@@ -1,0 +1,61 @@
+#include "cli/CliReport.hpp"
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+constexpr const char* kConverted = "处理完毕";
+constexpr const char* kNotConverted = "未处理";
+
+void WriteError(const std::string& line) {
+    std::fputs((line + "\n").c_str(), stderr);
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+std::string BatchSummary(std::size_t converted, std::size_t notConverted, double seconds) {
+    char time[32];
+    std::snprintf(time, sizeof time, "%.1f", seconds);
+    return std::to_string(converted) + " 本处理完毕，" + std::to_string(notConverted) +
+           " 本未处理，用时 " + time + " 秒";
+}
+
+CCliReport::CCliReport(const std::vector<std::string>& books, Verbosity verbosity, bool terminal,
+                       LineWriter writeStatus)
+    : Books(books),
+      Quiet(verbosity == Verbosity::Quiet),
+      WriteStatus(std::move(writeStatus)),
+      Progress(books.size(), terminal && !Quiet) {}
+
+BatchCallbacks CCliReport::Callbacks() {
+    BatchCallbacks callbacks;
+    callbacks.bookStarting = [this](std::size_t book, JobOptions&) {
+        Progress.Started(book, Books[book]);
+        return true;
+    };
+    callbacks.bookFinished = [this](std::size_t book, const BookOutcome&) {
+        Progress.Finished(book);
+    };
+    callbacks.resultInOrder = [this](std::size_t book, const BookOutcome& outcome) {
+        Progress.Around([&] { Report(book, outcome); });
+    };
+    return callbacks;
+}
+
+void CCliReport::Report(std::size_t book, const BookOutcome& outcome) {
+    ++(outcome.converted ? Converted : NotConverted);
+    WriteStatus(std::string(outcome.converted ? kConverted : kNotConverted) + "\t" + Books[book]);
+    if (!outcome.converted && !Quiet) {
+        WriteError("corvela-cli: " + Books[book] + ": " + outcome.reason);
+    }
+}
+
+int CCliReport::Finish() {
+    const double seconds = std::chrono::duration<double>(Progress.Elapsed()).count();
+    if (!Quiet) {
+        Progress.Around([&] { WriteError(BatchSummary(Converted, NotConverted, seconds)); });
+    }
+    return NotConverted == 0 ? 0 : 1;
+}
