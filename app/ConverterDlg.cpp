@@ -1,5 +1,6 @@
 #include "app/ConverterDlg.hpp"
 
+#include <QActionGroup>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -76,6 +77,7 @@ CConverterDlg::CConverterDlg(CUserPrompts& prompts, std::chrono::milliseconds bo
     SetTabOrder();
     SetupBookList();
     LoadSettings(Text(kSettingsFileName));
+    Choice = LoadConversionChoice();
     ArchiverButton.setFocus();
 }
 
@@ -160,10 +162,42 @@ void CConverterDlg::ShowSystemMenu(const QPoint& where) {
     menu.setObjectName(QStringLiteral("SystemMenu"));
     menu.addAction(Text(kCloseItemText))->setData(SC_CLOSE);
     menu.addSeparator();
+    QMenu conversion(Text(kProfileMenuText), &menu);
+    QActionGroup profiles(&conversion);
+    FillConversionMenu(conversion, profiles);
+    menu.addMenu(&conversion);
+    menu.addSeparator();
     menu.addAction(Text(kAboutItemText))->setData(IDM_ABOUTBOX);
     if (const QAction* chosen = menu.exec(where)) {
         OnSysCommand(chosen->data().toInt());
     }
+}
+
+// The submenu of the profiles and the font-rule switch; a choice is saved as it is made.
+void CConverterDlg::FillConversionMenu(QMenu& conversion, QActionGroup& profiles) {
+    conversion.setObjectName(QStringLiteral("ConversionMenu"));
+    for (const text::ProfileInfo& info : text::AllProfiles()) {
+        QAction* item =
+            conversion.addAction(Text(kProfileItemTexts[static_cast<std::size_t>(info.profile)]));
+        item->setObjectName(QStringLiteral("Profile_") +
+                            QString::fromLatin1(info.name.data(), info.name.size()));
+        item->setCheckable(true);
+        item->setChecked(info.profile == Choice.profile);
+        item->setActionGroup(&profiles);
+        connect(item, &QAction::triggered, this, [this, profile = info.profile] {
+            Choice.profile = profile;
+            SaveConversionChoice(Choice);
+        });
+    }
+    conversion.addSeparator();
+    QAction* fontRule = conversion.addAction(Text(kFontRuleItemText));
+    fontRule->setObjectName(QStringLiteral("FontRule"));
+    fontRule->setCheckable(true);
+    fontRule->setChecked(Choice.fontRule);
+    connect(fontRule, &QAction::toggled, this, [this](bool on) {
+        Choice.fontRule = on;
+        SaveConversionChoice(Choice);
+    });
 }
 
 void CConverterDlg::OnSysCommand(int id) {
@@ -328,9 +362,10 @@ void CConverterDlg::OnStart() {
         books.push_back(path.toStdString());
     }
     try {
-        WorkerThread = std::jthread([this, stop, books = std::move(books)]() mutable {
-            BatchWorker(stop, std::move(books));
-        });
+        WorkerThread =
+            std::jthread([this, stop, books = std::move(books), choice = Choice]() mutable {
+                BatchWorker(stop, std::move(books), choice);
+            });
     } catch (const std::system_error&) {
         ShowShellMessage(Text(kInternalError));
         return;
@@ -344,9 +379,12 @@ void CConverterDlg::OnStart() {
     }
 }
 
-void CConverterDlg::BatchWorker(std::stop_token stop, std::vector<std::string> books) {
+void CConverterDlg::BatchWorker(std::stop_token stop, std::vector<std::string> books,
+                                ConversionChoice choice) {
     BatchOptions options;
     options.pauseAfterBook = BookPause;
+    options.job.profile = choice.profile;
+    options.job.fontRule = choice.fontRule;
     BatchCallbacks callbacks;
     callbacks.bookStarting = [this, stop](std::size_t book, JobOptions& job) {
         return StartBook(stop, static_cast<int>(book), job);

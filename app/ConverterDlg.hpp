@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QActionGroup>
 #include <QDialog>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStringList>
@@ -14,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/ConversionChoice.hpp"
 #include "app/UserPrompts.hpp"
 #include "app/WindowBookConverter.hpp"
 #include "book/JobOptions.hpp"
@@ -61,6 +64,7 @@ class CConverterDlg : public QDialog {
     void SetTabOrder();
     void SetupBookList();
     void ShowSystemMenu(const QPoint& where);
+    void FillConversionMenu(QMenu& conversion, QActionGroup& profiles);
     void ShowShellMessage(const QString& text);
 
     void OnBrowseArchiver();
@@ -70,7 +74,7 @@ class CConverterDlg : public QDialog {
     void AppendBookRow(const QString& path);
     void RebuildBookRows();
 
-    void BatchWorker(std::stop_token stop, std::vector<std::string> books);
+    void BatchWorker(std::stop_token stop, std::vector<std::string> books, ConversionChoice choice);
     void BatchWaiter(std::stop_token stop);
     bool StartBook(const std::stop_token& stop, int row, JobOptions& options);
     void ShowJobError(const std::string& text);
@@ -94,6 +98,7 @@ class CConverterDlg : public QDialog {
     QString ArchiverPath;
     QIcon AppIcon;
     QStringList BookPathList;
+    ConversionChoice Choice;  // UI thread only; a batch takes a copy
     CWindowBookConverter Converter;
     bool BatchRunning = false;
     std::stop_source BatchStop;

@@ -27,6 +27,12 @@ inline constexpr const char* kSettingsFileName = "Qvt_config.ini";
 // String table.
 inline constexpr const char* kAboutItemText = "關於 Corvela(&A)...";  // IDS_ABOUTBOX
 inline constexpr const char* kCloseItemText = "关闭(&C)";
+inline constexpr const char* kProfileMenuText = "轉換方式";
+inline constexpr const char* kFontRuleItemText = "加入字型規則";
+// The profiles' items in the menu, in the order of text::AllProfiles.
+inline constexpr const char* kProfileItemTexts[] = {"逐字轉換（char）", "OpenCC 繁體（s2t）",
+                                                    "臺灣正體（s2tw）", "臺灣正體及用語（s2twp）",
+                                                    "香港繁體（s2hk）"};
 
 // Main window template.
 inline constexpr const char* kDialogTitle = "Corvela";

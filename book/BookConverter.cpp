@@ -10,9 +10,12 @@
 #include "book/Archiver.hpp"
 #include "book/ArchiverCommands.hpp"
 #include "book/BookChecks.hpp"
+#include "book/ContentStep.hpp"
 #include "book/JobScratch.hpp"
+#include "book/ParallelTasks.hpp"
 #include "book/UnpackedTree.hpp"
 #include "book/ZipNameRelabel.hpp"
+#include "book/ZipUtf8Flags.hpp"
 #include "platform/File.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/Process.hpp"
@@ -210,10 +213,26 @@ Failure Pack(CBookConverter& job, const Archiver& archiver, const std::string& o
     if (Failure missing = CheckEverythingPacked(packedName, folder)) {
         return missing;
     }
+    if (Failure failure = MarkUtf8Names(packedName)) {
+        return failure;
+    }
     if (!platform::MoveReplacing(packedName, outputPath)) {
         return WithError("无法把输出文件移到 " + outputPath, errno);
     }
     return std::nullopt;
+}
+
+// The batch's converter, or the profile's own loaded for this book.
+text::LoadedConverter ConverterFor(const JobOptions& options) {
+    if (options.converter) {
+        return {options.converter, ""};
+    }
+    text::LoadedConverter loaded = text::LoadConverter(options.profile);
+    if (!loaded.converter) {
+        loaded.error = "无法载入转换方式 " + std::string(text::InfoOf(options.profile).name) +
+                       "：" + loaded.error;
+    }
+    return loaded;
 }
 
 // The message that refuses the paths, or nullptr when the job can take them.
@@ -255,6 +274,10 @@ BookOutcome CBookConverter::Convert(const JobOptions& options, const std::string
         ShowError(refusal);
         return BookOutcome::NotConverted(refusal);
     }
+    const text::LoadedConverter loaded = ConverterFor(options);
+    if (!loaded.converter) {
+        return BookOutcome::NotConverted(loaded.error);
+    }
     // zip runs inside the unpack folder: every name it is given must be a full path.
     const std::string book = platform::AbsolutePath(bookPath);
     const std::string output = platform::AbsolutePath(outputPath);
@@ -271,14 +294,19 @@ BookOutcome CBookConverter::Convert(const JobOptions& options, const std::string
     if (stop.stop_requested()) {
         return BookOutcome::NotConverted(kStopped);
     }
+    // The phrase profiles convert a book without a stylesheet: the font rule has no place there.
     std::string stylesheet;
-    if (!FindStylesheet(scratch.UnpackFolder(), stylesheet)) {
+    const bool hasStylesheet = FindStylesheet(scratch.UnpackFolder(), stylesheet) == 1;
+    if (!hasStylesheet && !text::IsPhraseProfile(options.profile)) {
         return BookOutcome::NotConverted("书中没有样式表（.css），无法加入字型规则");
     }
-    if (options.fontRule) {
+    if (hasStylesheet && options.fontRule) {
         InjectFontStylesheet(stylesheet);
     }
-    ConvertTree(scratch.UnpackFolder(), stop);
+    if (Failure failure = ConvertBookContents(
+            scratch.UnpackFolder(), {*loaded.converter, options.profile}, stop, WorkerCount())) {
+        return BookOutcome::NotConverted(*failure);
+    }
     if (stop.stop_requested()) {
         return BookOutcome::NotConverted(kStopped);
     }

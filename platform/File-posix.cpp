@@ -45,6 +45,20 @@ std::optional<File> File::CreateAlways(const std::string& path) {
     return Open(path, O_WRONLY | O_CREAT | O_TRUNC);
 }
 
+std::optional<File> File::CreateNewLike(const std::string& path, const std::string& model) {
+    struct stat status {};
+    if (::stat(model.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    std::optional<File> file = Open(path, O_WRONLY | O_CREAT | O_EXCL);
+    // The umask narrows the mode open gives: the model's bits are set afterwards.
+    if (file && ::fchmod(file->descriptor_, status.st_mode & 07777) != 0) {
+        ::unlink(path.c_str());
+        return std::nullopt;
+    }
+    return file;
+}
+
 File::File(File&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
 
 File& File::operator=(File&& other) noexcept {

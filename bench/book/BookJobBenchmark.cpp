@@ -1,13 +1,18 @@
-// Times the book job on one large generated book, step by step (unpack, injection, conversion,
-// pack), the whole job through corvela-cli, and unzip + zip alone on the same book.
+// Times the book job on one large generated book, step by step (unpack, injection, conversion in
+// the default and the s2twp profile, pack), the whole job in both profiles, and unzip + zip alone
+// on the same book.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "bench/text/SampleText.hpp"
 #include "book/ArchiverCommands.hpp"
 #include "book/BookConverter.hpp"
+#include "book/ContentStep.hpp"
+#include "book/ParallelTasks.hpp"
 #include "platform/Process.hpp"
 #include "tests/support/BookFiles.hpp"
 #include "tests/support/TempFolder.hpp"
@@ -112,8 +117,10 @@ void Pack(const LargeBook& large) {
     platform::RunTool(BuildZipPackCommand(large.output) + kZipExcludeMimetype, large.unpacked);
 }
 
-void Step(benchmark::State& state, const LargeBook& large, void (*prepare)(const LargeBook&),
-          void (*step)(const LargeBook&)) {
+using BookStep = std::function<void(const LargeBook&)>;
+
+void Step(benchmark::State& state, const LargeBook& large, const BookStep& prepare,
+          const BookStep& step) {
     for (auto _ : state) {
         state.PauseTiming();
         Clean(large);
@@ -131,9 +138,10 @@ void Inject(const LargeBook& large) {
     converter.InjectFontStylesheet(large.unpacked + "/OEBPS/style.css");
 }
 
-void Convert(const LargeBook& large) {
-    CBookConverter converter;
-    converter.ConvertTree(large.unpacked);
+// The job's conversion step on all hardware threads, with the profile's converter loaded
+// beforehand.
+void ConvertIn(const text::LoadedConverter& loaded, text::Profile profile, const LargeBook& large) {
+    ConvertBookContents(large.unpacked, {*loaded.converter, profile}, {}, WorkerCount());
 }
 
 void UnzipAndZipAlone(const LargeBook& large) {
@@ -141,9 +149,11 @@ void UnzipAndZipAlone(const LargeBook& large) {
     platform::RunTool(BuildZipPackCommand(large.output), large.unpacked);
 }
 
-void WholeJob(const LargeBook& large) {
-    const std::string command = std::string("\"") + CORVELA_CLI_PATH + "\" \"" + large.book + "\"";
-    platform::RunTool(command, "");
+// The whole job in the profile, loading of the converter included, as a batch of one book.
+void WholeJobIn(const char* profile, const LargeBook& large) {
+    platform::RunTool(std::string("\"") + CORVELA_DRIVER_PATH + "\" " + profile + " on \"" +
+                          large.book + "\" \"" + large.output + "\"",
+                      "");
 }
 
 }  // namespace
@@ -152,15 +162,28 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     const LargeBook novel(Text::Novel);
     const LargeBook repeated(Text::RepeatedParagraph);
+    const text::LoadedConverter table = text::LoadConverter(text::Profile::Char);
+    const text::LoadedConverter phrases = text::LoadConverter(text::Profile::S2twp);
+    if (!table.converter || !phrases.converter) {
+        std::fprintf(stderr, "%s%s\n", table.error.c_str(), phrases.error.c_str());
+        return 1;
+    }
     struct Entry {
         const char* name;
-        void (*prepare)(const LargeBook&);
-        void (*step)(const LargeBook&);
+        BookStep prepare;
+        BookStep step;
     };
     const Entry entries[] = {
-        {"1_unpack", Nothing, Unpack},          {"2_injection", Unpack, Inject},
-        {"3_conversion", Unpack, Convert},      {"4_pack", Unpack, Pack},
-        {"job_corvela_cli", Nothing, WholeJob}, {"unzip_plus_zip_alone", Nothing, UnzipAndZipAlone},
+        {"1_unpack", Nothing, Unpack},
+        {"2_injection", Unpack, Inject},
+        {"3_conversion_char", Unpack,
+         [&](const LargeBook& l) { ConvertIn(table, text::Profile::Char, l); }},
+        {"3_conversion_s2twp", Unpack,
+         [&](const LargeBook& l) { ConvertIn(phrases, text::Profile::S2twp, l); }},
+        {"4_pack", Unpack, Pack},
+        {"job_default", Nothing, [](const LargeBook& l) { WholeJobIn("char", l); }},
+        {"job_s2twp", Nothing, [](const LargeBook& l) { WholeJobIn("s2twp", l); }},
+        {"unzip_plus_zip_alone", Nothing, UnzipAndZipAlone},
     };
     for (const auto& [bookName, large] : {std::pair{"novel", &novel}, {"repeated", &repeated}}) {
         for (const Entry& entry : entries) {
@@ -170,7 +193,9 @@ int main(int argc, char** argv) {
                                          })
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime()
-                ->Iterations(5);
+                ->Iterations(1)
+                ->Repetitions(7)
+                ->ReportAggregatesOnly(true);
         }
     }
     benchmark::RunSpecifiedBenchmarks();

@@ -1,5 +1,6 @@
 // The real main window, offscreen: controls and keys, the stand-in system menu and the About
 // box, the book list, the settings file, batches of real books, and the desktop's "Error!" box.
+#include <QSettings>
 #include <QtTest>
 #include <QtWidgets>
 #include <csignal>
@@ -38,6 +39,7 @@ class WindowTest : public QObject {
     }
 
     std::optional<QTemporaryDir> Folder;
+    QTemporaryDir UserSettings;
     QString SavedDirectory;
     CRecordingPrompts Prompts;
     std::unique_ptr<CConverterDlg> Dialog;
@@ -117,6 +119,26 @@ class WindowTest : public QObject {
         Click("IDOK");
     }
 
+    // The items of the conversion menu as the system menu shows it, each with a mark when it is
+    // checked; then triggers the items named in choose.
+    QStringList ConversionMenu(const QStringList& choose = {}) {
+        QStringList items;
+        Answering([&] { QTest::keyClick(Dialog.get(), Qt::Key_Space, Qt::AltModifier); },
+                  [&](QWidget& shown) {
+                      const auto* conversion = shown.findChild<QMenu*>("ConversionMenu");
+                      items << conversion->title();
+                      for (const QAction* action : conversion->actions()) {
+                          items << (action->isSeparator()
+                                        ? QString("-")
+                                        : action->text() + (action->isChecked() ? " *" : ""));
+                      }
+                      for (const QString& name : choose) {
+                          conversion->findChild<QAction*>(name)->trigger();
+                      }
+                  });
+        return items;
+    }
+
     QStringList ToolTips(int column) {
         QStringList tips;
         for (int row = 0; row < Get<QTableWidget>("IDC_BOOK_LIST").rowCount(); ++row) {
@@ -126,12 +148,17 @@ class WindowTest : public QObject {
     }
 
   private slots:
+    void initTestCase() {
+        // The choice of profile is the user's: the tests keep theirs in a folder of their own.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, UserSettings.path());
+    }
     void init() {
         // The window reads its settings from the current directory: start from an empty one.
         SavedDirectory = QDir::currentPath();
         Folder.emplace();
         QVERIFY(QDir::setCurrent(Folder->path()));
         QFile::remove(WrittenSettings());
+        QDir(UserSettings.path()).removeRecursively();  // every test starts from the defaults
         Prompts = CRecordingPrompts();
         Open();
     }
@@ -245,6 +272,30 @@ class WindowTest : public QObject {
             QCOMPARE(Answering([&] { Dialog->OnSysCommand(id); }),
                      id >= 16 && id <= 31 ? QStringList{"IDD_ABOUTBOX"} : QStringList());
         }
+    }
+
+    void conversionMenuIsRememberedForTheUserAndTheBatchUsesIt() {
+        QCOMPARE(
+            ConversionMenu({"Profile_s2twp", "FontRule"}),
+            QStringList({"轉換方式", "逐字轉換（char） *", "OpenCC 繁體（s2t）", "臺灣正體（s2tw）",
+                         "臺灣正體及用語（s2twp）", "香港繁體（s2hk）", "-", "加入字型規則 *"}));
+        const QSettings saved(UserSettings.path() + "/Corvela/Corvela.conf", QSettings::IniFormat);
+        QCOMPARE(saved.value("conversion/profile").toString() +
+                     saved.value("conversion/fontRule").toString(),
+                 QString("s2twpfalse"));
+        QVERIFY(!QFile::exists(WrittenSettings()) && !QFile::exists("Qvt_config.ini"));
+        Open();
+        const QStringList items = ConversionMenu();
+        QCOMPARE(items.filter(" *"), QStringList{"臺灣正體及用語（s2twp） *"});
+        // A book without a stylesheet is converted by phrases; the stylesheet keeps its rules.
+        const QStringList books = MakeBooks({false, true});
+        AddBooks(books);
+        StartAndWaitForTheEnd();
+        QCOMPARE(Column(0), QStringList({"处理完毕", "处理完毕"}));
+        QProcess unzip;
+        unzip.start("unzip", {"-p", Folder->filePath("book2_corvela.epub"), "OEBPS/style.css"});
+        QVERIFY(unzip.waitForFinished());
+        QCOMPARE(unzip.readAll(), QByteArray("body { margin: 0; }\n"));
     }
 
     void bookList() {

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "text/ConversionProfile.hpp"
+
+// What the user chose for the window's batches: the conversion profile and whether the font
+// rule goes into the stylesheet. Remembered per user in Qt's settings (the XDG configuration
+// folder, organisation and application "Corvela"), apart from the archiver's settings file.
+struct ConversionChoice {
+    text::Profile profile = text::Profile::Char;
+    bool fontRule = true;
+};
+
+// The choice saved last, or the defaults when none was saved or it names no profile.
+ConversionChoice LoadConversionChoice();
+
+// Remembers choice for the next start.
+void SaveConversionChoice(const ConversionChoice& choice);
