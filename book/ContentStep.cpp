@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "book/NameConversion.hpp"
 #include "book/ParallelTasks.hpp"
+#include "book/TreeRenames.hpp"
 #include "book/UnpackedTree.hpp"
 
 using platform::EntryType;

@@ -1,17 +1,14 @@
 #include "book/TextFileRewrite.hpp"
 
-#include <cerrno>
+#include <cstring>
 #include <new>
 
-#include "book/ContentConversion.hpp"
-#include "book/FreshNames.hpp"
 #include "platform/File.hpp"
-#include "platform/FileSystem.hpp"
+#include "platform/ReplacementFile.hpp"
+#include "text/BookTextConversion.hpp"
 #include "text/ScriptConversion.hpp"
 
 namespace {
-
-constexpr int kMostTemporaryNames = 100;
 
 std::string FileNameOf(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
@@ -32,36 +29,22 @@ std::optional<std::string> ReadWhole(const std::string& path) {
     return bytes;
 }
 
-// Writes bytes to a new file beside path, with its permissions, and moves it over path.
-bool ReplaceWhole(const std::string& path, const std::string& bytes) {
-    // A short name, so that it fits wherever the file's own name does.
-    const std::string wanted = path.substr(0, path.rfind('/') + 1) + ".corvela";
-    for (int n = 0; n < kMostTemporaryNames; ++n) {
-        const std::string temporary = FreshCandidate(wanted, n, false);
-        std::optional<platform::File> file = platform::File::CreateNewLike(temporary, path);
-        if (!file) {
-            if (errno == EEXIST) {
-                continue;
-            }
-            return false;
-        }
-        const bool written = file->Write(bytes.data(), bytes.size()) == bytes.size();
-        if (!written || !platform::MoveReplacing(temporary, path)) {
-            platform::RemoveFile(temporary);
-            return false;
-        }
-        return true;
+// Writes bytes to a new file beside path, with its permissions, and moves it over path; the
+// system's reason when that fails.
+std::optional<std::string> ReplaceWhole(const std::string& path, const std::string& bytes) {
+    platform::ReplacementFile replacement(path);
+    if (replacement.Opened() && replacement.Write(bytes.data(), bytes.size()) &&
+        replacement.Commit()) {
+        return std::nullopt;
     }
-    return false;
+    return std::strerror(replacement.Error());
 }
 
 }  // namespace
 
 bool IsTakenForText(std::string_view bytes) {
-    const std::string_view beforeZero = bytes.substr(0, bytes.find('\0'));
-    return beforeZero.find("utf-8") != std::string_view::npos ||
-           beforeZero.find("UTF-8") != std::string_view::npos ||
-           IsUtf8Text(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()) == 1;
+    return text::IsTakenForUtf8Text(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                    bytes.size());
 }
 
 std::optional<std::string> ConvertTextFileOfBook(const std::string& path,
@@ -75,10 +58,14 @@ std::optional<std::string> ConvertTextFileOfBook(const std::string& path,
         if (!IsTakenForText(*bytes)) {
             return std::nullopt;
         }
-        const std::string converted = ConvertContent(*bytes, KindOfFile(FileNameOf(path)),
-                                                     conversion.converter, conversion.profile);
-        if (converted != *bytes && !ReplaceWhole(path, converted)) {
-            return "无法写回 " + shownName;
+        const std::string converted =
+            text::ConvertBookText(*bytes, text::BookTextKindOf(FileNameOf(path)),
+                                  conversion.converter, conversion.profile);
+        if (converted == *bytes) {
+            return std::nullopt;
+        }
+        if (const std::optional<std::string> error = ReplaceWhole(path, converted)) {
+            return "无法写回 " + shownName + "：" + *error;
         }
         return std::nullopt;
     } catch (const std::bad_alloc&) {

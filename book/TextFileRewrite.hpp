@@ -13,8 +13,8 @@ struct TextConversion {
     text::Profile profile;
 };
 
-// True when bytes are taken for UTF-8 text: they mention "utf-8" or "UTF-8" before their first
-// zero byte, or they are well-formed UTF-8.
+// True when bytes are taken for UTF-8 text: no binary format's signature at the start, and they
+// mention "utf-8" or "UTF-8" before their first zero byte or are well-formed UTF-8.
 bool IsTakenForText(std::string_view bytes);
 
 // Converts the file at path when it is taken for text, writing the result to a new file beside

@@ -10,6 +10,7 @@
 #include "book/BookConverter.hpp"
 #include "cli/CliOptions.hpp"
 #include "cli/CliReport.hpp"
+#include "platform/File.hpp"
 #include "platform/InterruptWatch.hpp"
 #include "platform/StandardOutputDiversion.hpp"
 
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
         std::fputs(CliUsage().c_str(), stdout);
         return 0;
     }
+    platform::ReportFileSizeLimitAsError();
     std::stop_source stop;
     platform::InterruptWatch interrupts(stop);
     // The file routines' diagnostics reach standard error only when asked for.

@@ -1,6 +1,7 @@
 #include "platform/File.hpp"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,20 +44,6 @@ std::optional<File> File::OpenForReading(const std::string& path) {
 
 std::optional<File> File::CreateAlways(const std::string& path) {
     return Open(path, O_WRONLY | O_CREAT | O_TRUNC);
-}
-
-std::optional<File> File::CreateNewLike(const std::string& path, const std::string& model) {
-    struct stat status {};
-    if (::stat(model.c_str(), &status) != 0) {
-        return std::nullopt;
-    }
-    std::optional<File> file = Open(path, O_WRONLY | O_CREAT | O_EXCL);
-    // The umask narrows the mode open gives: the model's bits are set afterwards.
-    if (file && ::fchmod(file->descriptor_, status.st_mode & 07777) != 0) {
-        ::unlink(path.c_str());
-        return std::nullopt;
-    }
-    return file;
 }
 
 File::File(File&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
@@ -127,6 +114,10 @@ bool File::SeekTo(std::uint64_t offset) {
 
 bool File::Truncate(std::uint64_t size) {
     return ::ftruncate(descriptor_, static_cast<off_t>(size)) == 0;
+}
+
+void ReportFileSizeLimitAsError() {
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace platform

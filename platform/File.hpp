@@ -20,9 +20,6 @@ class File {
     static std::optional<File> OpenForReading(const std::string& path);
     // Creates the file, or empties an existing one, for writing; nullopt when that fails.
     static std::optional<File> CreateAlways(const std::string& path);
-    // Creates a new file for writing with the permissions of the existing file model; nullopt
-    // when path exists already (errno EEXIST) or either step fails.
-    static std::optional<File> CreateNewLike(const std::string& path, const std::string& model);
 
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
@@ -49,5 +46,9 @@ class File {
 
     int descriptor_ = -1;
 };
+
+// Makes a write past the process's file size limit fail with EFBIG, which the job reports as
+// the book's reason, instead of ending the whole program with SIGXFSZ.
+void ReportFileSizeLimitAsError();
 
 }  // namespace platform

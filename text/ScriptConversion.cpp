@@ -34,14 +34,6 @@ bool MentionsUtf8(const unsigned char* text, std::size_t size) {
            searchable.find("UTF-8") != std::string_view::npos;
 }
 
-// A binary format's signature wins over the marker: an image's comment may say "utf-8".
-bool IsTakenForUtf8Text(const unsigned char* text, std::size_t size) {
-    const std::string_view head(reinterpret_cast<const char*>(text),
-                                std::min(size, text::kSignatureLength));
-    return !text::HasBinarySignature(head) &&
-           (MentionsUtf8(text, size) || IsUtf8Text(text, size) == 1);
-}
-
 // Writes the zero-terminated units, encoded a chunk at a time, to the replacement.
 bool WriteEncoded(platform::ReplacementFile& replacement, const char16_t* units,
                   unsigned char* chunk) {
@@ -98,6 +90,14 @@ RewriteResult ConvertAndReplace(const std::string& path, const unsigned char* by
 
 }  // namespace
 
+// A binary format's signature wins over the marker: an image's comment may say "utf-8".
+bool text::IsTakenForUtf8Text(const unsigned char* bytes, std::size_t size) {
+    const std::string_view head(reinterpret_cast<const char*>(bytes),
+                                std::min(size, text::kSignatureLength));
+    return !text::HasBinarySignature(head) &&
+           (MentionsUtf8(bytes, size) || IsUtf8Text(bytes, size) == 1);
+}
+
 namespace text {
 
 RewriteResult ConvertTextFileReporting(const std::string& path) {
@@ -111,7 +111,7 @@ RewriteResult ConvertTextFileReporting(const std::string& path, const ScriptMapp
         if (!whole) {
             return RewriteResult::Failed(std::move(failure));
         }
-        if (!IsTakenForUtf8Text(whole->bytes.get(), whole->size)) {
+        if (!text::IsTakenForUtf8Text(whole->bytes.get(), whole->size)) {
             return RewriteResult::Skipped();
         }
         return ConvertAndReplace(path, whole->bytes.get(), whole->size, mapping);

@@ -20,6 +20,10 @@ RewriteResult ConvertTextFileReporting(const std::string& path);
 // As above with the given mapping in place of the process-wide Simplified-to-Traditional one.
 RewriteResult ConvertTextFileReporting(const std::string& path, const ScriptMapping& mapping);
 
+// True when a file's bytes are taken for UTF-8 text: no binary format's signature at the start,
+// and "utf-8" or "UTF-8" before the first zero byte or the well-formedness test passed.
+bool IsTakenForUtf8Text(const unsigned char* bytes, std::size_t size);
+
 }  // namespace text
 
 // ConvertTextFileReporting as a number: 1 when the file was converted and written back, 0

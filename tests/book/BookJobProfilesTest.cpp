@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <map>
 #include <memory>
@@ -265,24 +268,27 @@ TEST_F(BookJobProfilesTest, StylesheetAndFontRuleAsTheProfileAndTheSwitchSay) {
     }
 }
 
-TEST_F(BookJobProfilesTest, AFileThatCannotBeWrittenBackFailsTheBookWithItsName) {
-    // Every name the job would write the new text under is taken.
-    std::vector<ZipEntryPlan> entries = SampleBookEntries();
-    for (int n = 0; n < 100; ++n) {
-        std::string name = "OEBPS/.corvela";
-        if (n > 0) {
-            name += '~';
-            name += std::to_string(n);
-        }
-        entries.push_back({name, "x"});
-    }
-    std::filesystem::create_directories(temp / "books");
-    const std::string book = temp / "books/full.epub";
-    WriteZip(book, entries);
-    const BookOutcome outcome = Convert(book, Profile::S2t);
-    EXPECT_FALSE(outcome.converted);
-    EXPECT_EQ(outcome.reason, "无法写回 OEBPS/chapter.xhtml");
-    EXPECT_EQ(NamesIn(temp / "books"), std::set<std::string>{"full.epub"});
+// A file size limit stops writes even for root: the new text cannot be written, the file
+// keeps its old text and the reason names it with the system's cause.
+TEST_F(BookJobProfilesTest, AFileThatCannotBeWrittenBackKeepsItsTextAndSaysWhy) {
+    const std::string path = temp / "chapter.xhtml";
+    const std::string original = "<p>" + std::string(8192, 'a') + "头发</p>";
+    WriteFileBytes(path, original);
+    const auto converter = text::LoadConverter(Profile::S2t).converter;
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::optional<std::string> reason =
+        ConvertTextFileOfBook(path, "OEBPS/chapter.xhtml", {*converter, Profile::S2t});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    ASSERT_TRUE(reason.has_value());
+    EXPECT_TRUE(reason->starts_with("无法写回 OEBPS/chapter.xhtml：")) << *reason;
+    EXPECT_EQ(ReadFileBytes(path), original);
+    EXPECT_EQ(NamesIn(temp.path()), std::set<std::string>{"chapter.xhtml"});
 }
 
 }  // namespace

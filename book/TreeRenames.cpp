@@ -1,10 +1,10 @@
-#include "book/NameConversion.hpp"
+#include "book/TreeRenames.hpp"
 
 #include <map>
 
-#include "book/ContentConversion.hpp"
 #include "book/UnpackedTree.hpp"
 #include "platform/FileSystem.hpp"
+#include "text/NameConversion.hpp"
 
 using platform::EntryType;
 using platform::FolderEntry;
@@ -39,7 +39,7 @@ std::optional<std::string> PlanFolder(const std::string& root, const std::string
             }
         }
         const std::string converted =
-            keep ? entry.name : ConvertNameComponent(entry.name, converter);
+            keep ? entry.name : text::ConvertFileName(entry.name, converter);
         const auto [taken, fresh] = takenBy.emplace(converted, entry.name);
         if (!fresh) {
             return InBook(folder + "/" + taken->second, root) + " 与 " + InBook(path, root) +
