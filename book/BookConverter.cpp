@@ -301,7 +301,10 @@ BookOutcome CBookConverter::Convert(const JobOptions& options, const std::string
         return BookOutcome::NotConverted("书中没有样式表（.css），无法加入字型规则");
     }
     if (hasStylesheet && options.fontRule) {
-        InjectFontStylesheet(stylesheet);
+        const text::RewriteResult injected = text::InjectFontStylesheetReporting(stylesheet);
+        if (injected.status == text::RewriteStatus::Failed) {
+            return BookOutcome::NotConverted("无法加入字型规则：" + injected.reason);
+        }
     }
     if (Failure failure = ConvertBookContents(
             scratch.UnpackFolder(), {*loaded.converter, options.profile}, stop, WorkerCount())) {
