@@ -92,19 +92,7 @@ std::optional<std::size_t> File::Read(void* buffer, std::size_t count) {
 }
 
 std::size_t File::Write(const void* data, std::size_t count) {
-    const auto* bytes = static_cast<const char*>(data);
-    std::size_t done = 0;
-    while (done < count) {
-        ssize_t put = ::write(descriptor_, bytes + done, count - done);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    return done;
+    return WriteAll(descriptor_, data, count);
 }
 
 bool File::SeekTo(std::uint64_t offset) {
@@ -114,6 +102,22 @@ bool File::SeekTo(std::uint64_t offset) {
 
 bool File::Truncate(std::uint64_t size) {
     return ::ftruncate(descriptor_, static_cast<off_t>(size)) == 0;
+}
+
+std::size_t WriteAll(int descriptor, const void* data, std::size_t count) {
+    const auto* bytes = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t put = ::write(descriptor, bytes + done, count - done);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return done;
 }
 
 void ReportFileSizeLimitAsError() {

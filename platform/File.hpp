@@ -47,6 +47,10 @@ class File {
     int descriptor_ = -1;
 };
 
+// Writes count bytes to the open descriptor, again after an interrupted write; returns how many
+// were written before an error ended it (count when all were).
+std::size_t WriteAll(int descriptor, const void* data, std::size_t count);
+
 // Makes a write past the process's file size limit fail with EFBIG, which the job reports as
 // the book's reason, instead of ending the whole program with SIGXFSZ.
 void ReportFileSizeLimitAsError();

@@ -1,5 +1,7 @@
 #include "platform/LockedFile.hpp"
 
+#include "platform/File.hpp"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -59,18 +61,7 @@ LockedFile::~LockedFile() {
 }
 
 bool LockedFile::Append(const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(descriptor_, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    return true;
+    return WriteAll(descriptor_, bytes.data(), bytes.size()) == bytes.size();
 }
 
 std::optional<std::string> LockedFile::ReadAll() {

@@ -1,5 +1,7 @@
 #include "platform/StandardOutputDiversion.hpp"
 
+#include "platform/File.hpp"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -37,18 +39,7 @@ StandardOutputDiversion::~StandardOutputDiversion() {
 bool StandardOutputDiversion::WriteLine(const std::string& text) {
     const int target = realOutput_ >= 0 ? realOutput_ : STDOUT_FILENO;
     const std::string line = text + "\n";
-    std::size_t done = 0;
-    while (done < line.size()) {
-        const ssize_t put = ::write(target, line.data() + done, line.size() - done);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    return true;
+    return WriteAll(target, line.data(), line.size()) == line.size();
 }
 
 }  // namespace platform
