@@ -108,27 +108,6 @@ std::vector<ZipEntryPlan> LinkedBook() {
     };
 }
 
-// The general-purpose flags of each entry of the archive, central directory and local header.
-std::map<std::string, std::pair<int, int>> EntryFlags(const std::string& archive) {
-    const std::string bytes = ReadFileBytes(archive);
-    auto field = [&](std::size_t at, int width) {
-        std::uint32_t value = 0;
-        for (int i = width - 1; i >= 0; --i) {
-            value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-        }
-        return value;
-    };
-    std::map<std::string, std::pair<int, int>> flags;
-    const std::size_t end = bytes.rfind("PK\5\6");
-    for (std::size_t at = field(end + 16, 4); bytes.compare(at, 4, "PK\1\2") == 0;) {
-        const std::size_t nameLength = field(at + 28, 2);
-        const std::size_t local = field(at + 42, 4);
-        flags[bytes.substr(at + 46, nameLength)] = {field(at + 8, 2), field(local + 6, 2)};
-        at += 46 + nameLength + field(at + 30, 2) + field(at + 32, 2);
-    }
-    return flags;
-}
-
 TEST_F(BookJobProfilesTest, EveryReferenceLeadsToItsFileInEveryProfile) {
     const std::string book = temp / "linked.epub";
     WriteZip(book, LinkedBook());

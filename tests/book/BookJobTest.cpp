@@ -22,10 +22,7 @@ class BookJobTest : public testing::Test, public CBookConverter {
 
     // Writes the sample book with extra entries.
     std::string MakeBook(const std::string& name, const std::vector<ZipEntryPlan>& extra = {}) {
-        std::vector<ZipEntryPlan> entries = SampleBookEntries();
-        entries.insert(entries.end(), extra.begin(), extra.end());
-        WriteZip(books + "/" + name, entries);
-        return books + "/" + name;
+        return WriteSampleBook(books + "/" + name, extra);
     }
     std::string OutputOf(const std::string& book) {
         std::string output;

@@ -25,10 +25,7 @@ class HostileBookTest : public testing::Test, public CBookConverter {
     void ShowError(const std::string& text) override { messages.push_back(text); }
 
     std::string MakeBook(const std::string& name, const std::vector<ZipEntryPlan>& extra = {}) {
-        std::vector<ZipEntryPlan> entries = SampleBookEntries();
-        entries.insert(entries.end(), extra.begin(), extra.end());
-        WriteZip(books + "/" + name, entries);
-        return books + "/" + name;
+        return WriteSampleBook(books + "/" + name, extra);
     }
     BookOutcome Run(const std::string& book, const std::string& archiver = "") {
         JobOptions options;

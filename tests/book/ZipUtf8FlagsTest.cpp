@@ -8,23 +8,11 @@ namespace {
 using namespace testing_support;
 
 // The general-purpose flags of the entry named name: in the central directory, then in its
-// local header.
+// local header; -1 for both when there is no such entry.
 std::pair<int, int> FlagsOf(const std::string& archive, const std::string& name) {
-    const std::string bytes = ReadFileBytes(archive);
-    auto field = [&](std::size_t at, int width) {
-        std::uint32_t value = 0;
-        for (int i = width - 1; i >= 0; --i) {
-            value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-        }
-        return value;
-    };
-    for (std::size_t at = field(bytes.rfind("PK\5\6") + 16, 4); bytes.compare(at, 4, "PK\1\2") == 0;
-         at += 46 + field(at + 28, 2) + field(at + 30, 2) + field(at + 32, 2)) {
-        if (bytes.substr(at + 46, field(at + 28, 2)) == name) {
-            return {field(at + 8, 2), field(field(at + 42, 4) + 6, 2)};
-        }
-    }
-    return {-1, -1};
+    const auto flags = EntryFlags(archive);
+    const auto found = flags.find(name);
+    return found == flags.end() ? std::pair{-1, -1} : found->second;
 }
 
 TEST(ZipUtf8FlagsTest, MarksTheUtf8NamesThatZipLeftUnmarkedAndOnlyThose) {
