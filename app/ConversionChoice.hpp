@@ -1,6 +1,6 @@
 #pragma once
 
-#include "text/ConversionProfile.hpp"
+#include "text/profile/ConversionProfile.hpp"
 
 // What the user chose for the window's batches: the conversion profile and whether the font
 // rule goes into the stylesheet. Remembered per user in Qt's settings (the XDG configuration

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "platform/FileSystem.hpp"
-#include "text/ConversionProfile.hpp"
+#include "text/profile/ConversionProfile.hpp"
 
 namespace {
 

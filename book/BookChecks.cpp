@@ -7,8 +7,8 @@
 #include <set>
 #include <vector>
 
-#include "book/CentralDirectory.hpp"
-#include "book/UnpackedTree.hpp"
+#include "book/archive/CentralDirectory.hpp"
+#include "book/tree/UnpackedTree.hpp"
 #include "platform/File.hpp"
 #include "platform/FileSystem.hpp"
 

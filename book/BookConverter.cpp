@@ -7,20 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "book/Archiver.hpp"
-#include "book/ArchiverCommands.hpp"
 #include "book/BookChecks.hpp"
-#include "book/ContentStep.hpp"
-#include "book/JobScratch.hpp"
-#include "book/ParallelTasks.hpp"
-#include "book/UnpackedTree.hpp"
-#include "book/ZipNameRelabel.hpp"
-#include "book/ZipUtf8Flags.hpp"
+#include "book/archive/Archiver.hpp"
+#include "book/archive/ArchiverCommands.hpp"
+#include "book/archive/ZipNameRelabel.hpp"
+#include "book/archive/ZipUtf8Flags.hpp"
+#include "book/scratch/JobScratch.hpp"
+#include "book/tree/ContentStep.hpp"
+#include "book/tree/ParallelTasks.hpp"
+#include "book/tree/UnpackedTree.hpp"
 #include "platform/File.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/Process.hpp"
-#include "text/FontInjection.hpp"
-#include "text/ScriptConversion.hpp"
+#include "text/content/FontInjection.hpp"
+#include "text/convert/ScriptConversion.hpp"
 
 using platform::EntryType;
 using platform::FolderEntry;

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "text/ConversionProfile.hpp"
-#include "text/TextConverter.hpp"
+#include "text/convert/TextConverter.hpp"
+#include "text/profile/ConversionProfile.hpp"
 
 // What a batch asks of every book's job.
 struct JobOptions {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "text/ConversionProfile.hpp"
+#include "text/profile/ConversionProfile.hpp"
 
 // How much the command line says beside its status lines.
 enum class Verbosity { Quiet, Normal, Verbose };

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "fuzz/FuzzSupport.hpp"
-#include "text/BookTextConversion.hpp"
-#include "text/ConversionProfile.hpp"
+#include "text/content/BookTextConversion.hpp"
+#include "text/profile/ConversionProfile.hpp"
 
 using fuzz_support::Check;
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "fuzz/FuzzSupport.hpp"
-#include "text/ScriptConversion.hpp"
+#include "text/convert/ScriptConversion.hpp"
 
 using fuzz_support::Check;
 using text::RewriteStatus;

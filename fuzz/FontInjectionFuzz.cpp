@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "fuzz/FuzzSupport.hpp"
-#include "text/FontInjection.hpp"
+#include "text/content/FontInjection.hpp"
 
 using fuzz_support::Check;
 using text::RewriteStatus;

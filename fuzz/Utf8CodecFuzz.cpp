@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "fuzz/FuzzSupport.hpp"
-#include "text/ScriptConversion.hpp"
-#include "text/Utf8Codec.hpp"
+#include "text/convert/ScriptConversion.hpp"
+#include "text/unicode/Utf8Codec.hpp"
 
 using fuzz_support::Check;
 

@@ -3,7 +3,7 @@
 // is nothing left to relabel.
 #include <cstdint>
 
-#include "book/ZipNameRelabel.hpp"
+#include "book/archive/ZipNameRelabel.hpp"
 #include "fuzz/FuzzSupport.hpp"
 
 using fuzz_support::Check;

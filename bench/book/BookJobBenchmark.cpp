@@ -9,10 +9,10 @@
 #include <string>
 
 #include "bench/text/SampleText.hpp"
-#include "book/ArchiverCommands.hpp"
 #include "book/BookConverter.hpp"
-#include "book/ContentStep.hpp"
-#include "book/ParallelTasks.hpp"
+#include "book/archive/ArchiverCommands.hpp"
+#include "book/tree/ContentStep.hpp"
+#include "book/tree/ParallelTasks.hpp"
 #include "platform/Process.hpp"
 #include "tests/support/BookFiles.hpp"
 #include "tests/support/TempFolder.hpp"

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "bench/text/SampleText.hpp"
-#include "text/BookTextConversion.hpp"
-#include "text/ConversionProfile.hpp"
+#include "text/content/BookTextConversion.hpp"
+#include "text/profile/ConversionProfile.hpp"
 
 // ConvertBookText against the converter alone on the same text: the price of reading the markup
 // for references, ids, font names and language tags.

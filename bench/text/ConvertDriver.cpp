@@ -10,8 +10,8 @@
 
 #include "bench/text/SampleText.hpp"
 #include "tests/support/TempFolder.hpp"
-#include "text/ScriptConversion.hpp"
-#include "text/ScriptMapping.hpp"
+#include "text/convert/ScriptConversion.hpp"
+#include "text/convert/ScriptMapping.hpp"
 
 namespace {
 

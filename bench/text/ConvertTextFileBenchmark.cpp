@@ -9,9 +9,9 @@
 
 #include "bench/text/SampleText.hpp"
 #include "tests/support/TempFolder.hpp"
-#include "text/ScriptConversion.hpp"
-#include "text/ScriptMapping.hpp"
-#include "text/Utf8Codec.hpp"
+#include "text/convert/ScriptConversion.hpp"
+#include "text/convert/ScriptMapping.hpp"
+#include "text/unicode/Utf8Codec.hpp"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "text/CharacterTableConverter.hpp"
-#include "text/ConversionProfile.hpp"
-#include "text/OpenccConverter.hpp"
-#include "text/PhraseConverter.hpp"
-#include "text/ScriptMapping.hpp"
+#include "text/convert/CharacterTableConverter.hpp"
+#include "text/convert/OpenccConverter.hpp"
+#include "text/convert/ScriptMapping.hpp"
+#include "text/phrase/PhraseConverter.hpp"
+#include "text/profile/ConversionProfile.hpp"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <regex>
 
 #include "book/BookConverter.hpp"
-#include "book/TextFileRewrite.hpp"
-#include "book/ZipNameRelabel.hpp"
+#include "book/archive/ZipNameRelabel.hpp"
+#include "book/tree/TextFileRewrite.hpp"
 #include "tests/support/BookFiles.hpp"
 #include "tests/support/BookReferences.hpp"
 

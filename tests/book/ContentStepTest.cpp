@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "book/ContentStep.hpp"
+#include "book/tree/ContentStep.hpp"
 #include "tests/support/BookFiles.hpp"
 
 namespace {

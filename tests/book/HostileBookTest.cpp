@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "book/BookConverter.hpp"
-#include "book/CentralDirectory.hpp"
+#include "book/archive/CentralDirectory.hpp"
 #include "platform/FileSystem.hpp"
 #include "tests/support/BookFiles.hpp"
 

@@ -1,4 +1,4 @@
-#include "book/JobJournal.hpp"
+#include "book/scratch/JobJournal.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -6,7 +6,7 @@
 
 #include <csignal>
 
-#include "book/JobScratch.hpp"
+#include "book/scratch/JobScratch.hpp"
 #include "tests/support/BookFiles.hpp"
 
 namespace {

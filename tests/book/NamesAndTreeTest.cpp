@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "book/ArchiverCommands.hpp"
 #include "book/BookConverter.hpp"
-#include "book/ZipNameRelabel.hpp"
+#include "book/archive/ArchiverCommands.hpp"
+#include "book/archive/ZipNameRelabel.hpp"
 #include "platform/FileSystem.hpp"
 #include "tests/support/BookFiles.hpp"
 

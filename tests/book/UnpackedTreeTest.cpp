@@ -1,4 +1,4 @@
-#include "book/UnpackedTree.hpp"
+#include "book/tree/UnpackedTree.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

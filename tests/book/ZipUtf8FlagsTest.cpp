@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "book/ZipUtf8Flags.hpp"
+#include "book/archive/ZipUtf8Flags.hpp"
 #include "tests/support/BookFiles.hpp"
 
 namespace {

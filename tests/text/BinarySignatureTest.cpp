@@ -1,4 +1,4 @@
-#include "text/BinarySignature.hpp"
+#include "text/unicode/BinarySignature.hpp"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,9 @@
 
 #include "tests/support/BookFiles.hpp"
 #include "tests/support/TempFolder.hpp"
-#include "text/BookTextConversion.hpp"
-#include "text/ConversionProfile.hpp"
-#include "text/OpenccConverter.hpp"
+#include "text/content/BookTextConversion.hpp"
+#include "text/convert/OpenccConverter.hpp"
+#include "text/profile/ConversionProfile.hpp"
 
 namespace {
 

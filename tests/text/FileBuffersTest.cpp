@@ -1,4 +1,4 @@
-#include "text/FileBuffers.hpp"
+#include "text/convert/FileBuffers.hpp"
 
 #include <gtest/gtest.h>
 

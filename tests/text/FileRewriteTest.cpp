@@ -8,9 +8,9 @@
 
 #include "tests/support/FileSizeLimit.hpp"
 #include "tests/support/TempFolder.hpp"
-#include "text/FontInjection.hpp"
-#include "text/ScriptConversion.hpp"
-#include "text/ScriptMapping.hpp"
+#include "text/content/FontInjection.hpp"
+#include "text/convert/ScriptConversion.hpp"
+#include "text/convert/ScriptMapping.hpp"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "text/ConversionProfile.hpp"
-#include "text/NameConversion.hpp"
-#include "text/ReferenceConversion.hpp"
+#include "text/content/NameConversion.hpp"
+#include "text/content/ReferenceConversion.hpp"
+#include "text/profile/ConversionProfile.hpp"
 
 namespace {
 

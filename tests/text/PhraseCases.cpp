@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "text/CodepointTrie.hpp"
+#include "text/phrase/CodepointTrie.hpp"
 
 namespace testing_support {
 namespace {

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "text/OpenccConfiguration.hpp"
+#include "text/phrase/OpenccConfiguration.hpp"
 
 namespace testing_support {
 

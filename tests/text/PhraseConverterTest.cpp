@@ -10,9 +10,9 @@
 
 #include "tests/support/TempFolder.hpp"
 #include "tests/text/PhraseCases.hpp"
-#include "text/ConversionProfile.hpp"
-#include "text/OpenccConverter.hpp"
-#include "text/PhraseConverter.hpp"
+#include "text/convert/OpenccConverter.hpp"
+#include "text/phrase/PhraseConverter.hpp"
+#include "text/profile/ConversionProfile.hpp"
 
 // libopencc 1.1.6 leaks the header it read from a dictionary whose header is foreign (the case
 // below); the leak checker of the sanitized build is told so.

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "tests/text/PhraseCases.hpp"
-#include "text/ConversionProfile.hpp"
-#include "text/OpenccConverter.hpp"
-#include "text/PhraseConverter.hpp"
+#include "text/convert/OpenccConverter.hpp"
+#include "text/phrase/PhraseConverter.hpp"
+#include "text/profile/ConversionProfile.hpp"
 
 int main(int argc, char** argv) {
     const long count = argc > 1 ? std::atol(argv[1]) : 1000000;

@@ -1,4 +1,4 @@
-#include "text/ScriptMapping.hpp"
+#include "text/convert/ScriptMapping.hpp"
 
 #include <gtest/gtest.h>
 

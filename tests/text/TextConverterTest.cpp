@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "text/ConversionProfile.hpp"
+#include "text/profile/ConversionProfile.hpp"
 
 namespace {
 

@@ -10,9 +10,10 @@
 #include <vector>
 
 #include "tests/support/TempFolder.hpp"
-#include "text/FontInjection.hpp"
-#include "text/ScriptConversion.hpp"
-#include "text/ScriptMapping.hpp"
+#include "text/content/FontInjection.hpp"
+#include "text/convert/ScriptConversion.hpp"
+#include "text/convert/ScriptMapping.hpp"
+#include "text/unicode/Utf8Codec.hpp"
 
 // OpenCC leaks what it has read when it rejects a damaged dictionary; only one test gets there.
 extern "C" const char* __lsan_default_suppressions() {

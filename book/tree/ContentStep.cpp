@@ -1,0 +1,55 @@
+#include "book/tree/ContentStep.hpp"
+
+#include <vector>
+
+#include "book/tree/ParallelTasks.hpp"
+#include "book/tree/TreeRenames.hpp"
+#include "book/tree/UnpackedTree.hpp"
+
+using platform::EntryType;
+using platform::FolderEntry;
+
+namespace {
+
+void AddFilesUnder(const std::string& folder, std::vector<std::string>& files) {
+    std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
+    if (!entries) {
+        return;
+    }
+    for (const FolderEntry& entry : *entries) {
+        const std::string path = folder + "/" + entry.name;
+        if (entry.type == EntryType::File) {
+            files.push_back(path);
+        } else if (entry.type == EntryType::Folder) {
+            AddFilesUnder(path, files);
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> FilesUnder(const std::string& root) {
+    std::vector<std::string> files;
+    AddFilesUnder(root, files);
+    return files;
+}
+
+std::optional<std::string> ConvertBookContents(const std::string& root,
+                                               const TextConversion& conversion,
+                                               std::stop_token stop, unsigned workers) {
+    std::vector<Rename> renames;
+    if (std::optional<std::string> refusal = PlanRenames(root, conversion.converter, renames)) {
+        return refusal;
+    }
+    const std::vector<std::string> files = FilesUnder(root);
+    const auto convertOne = [&](std::size_t i) {
+        return ConvertTextFileOfBook(files[i], files[i].substr(root.size() + 1), conversion);
+    };
+    if (std::optional<std::string> failure = RunTasks(files.size(), workers, stop, convertOne)) {
+        return failure;
+    }
+    if (stop.stop_requested()) {
+        return std::nullopt;
+    }
+    return ApplyRenames(renames, root);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "text/convert/TextConverter.hpp"
+
+// Renaming the files and folders of an unpacked book whose names the conversion changes, so that
+// converted references still lead to them.
+
+// One rename, by full paths; the folder above is still under its old name.
+struct Rename {
+    std::string from;
+    std::string to;
+};
+
+// The renames that give every file and folder under root its converted name, children before
+// their folder, so each can be applied in turn. "mimetype" and "META-INF" at the top, and all
+// under META-INF, keep their names. Returns the reason instead when two names of one folder
+// would become one, or a folder cannot be read.
+std::optional<std::string> PlanRenames(const std::string& root,
+                                       const text::TextConverter& converter,
+                                       std::vector<Rename>& renames);
+
+// Applies the renames in order, never replacing anything; the reason when one fails.
+std::optional<std::string> ApplyRenames(const std::vector<Rename>& renames,
+                                        const std::string& root);

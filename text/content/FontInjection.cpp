@@ -1,0 +1,95 @@
+#include "text/content/FontInjection.hpp"
+
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "platform/ReplacementFile.hpp"
+#include "text/convert/FileBuffers.hpp"
+
+namespace {
+
+using Pieces = std::vector<std::string_view>;
+
+constexpr auto npos = std::string_view::npos;
+
+bool IsWhitespaceByte(char byte) {
+    return byte == ' ' || (byte >= '\t' && byte <= '\r');
+}
+
+// Case 1: the sources go in front of the ";" that ends the "src:" value of the first
+// "@font-face" rule. No pieces (file unchanged) when that rule has no "}", "src:" or ";".
+Pieces ExtendFontRule(std::string_view searchable, std::string_view whole, std::size_t rule) {
+    const std::size_t ruleEnd = searchable.find('}', rule);
+    if (ruleEnd == npos) {
+        return {};
+    }
+    const std::string_view ruleText = searchable.substr(rule, ruleEnd - rule + 1);
+    const std::size_t source = ruleText.find("src:");
+    const std::size_t semicolon = source == npos ? npos : ruleText.find(';', source);
+    if (semicolon == npos) {
+        return {};
+    }
+    const std::size_t insertAt = rule + semicolon;
+    return {whole.substr(0, insertAt), text::ExtraFontSources, whole.substr(insertAt)};
+}
+
+// Cases 2 and 3, for a stylesheet without "@font-face". A usable first "body" (at the start or
+// after a whitespace byte) gets the family after its next "{"; without a usable "body", or
+// without a "{" after it, the rule and a body rule go in front of the whole text.
+Pieces AddFontRule(std::string_view searchable, std::string_view whole) {
+    const std::size_t body = searchable.find("body");
+    const bool usable = body != npos && (body == 0 || IsWhitespaceByte(searchable[body - 1]));
+    const std::size_t brace = usable ? searchable.find('{', body) : npos;
+    if (brace == npos) {
+        return {text::FontFaceWithBodyRule, whole};
+    }
+    return {text::FontFaceRule, whole.substr(0, brace + 1), text::BodyFontLine,
+            whole.substr(brace + 1)};
+}
+
+// The new content of the stylesheet as pieces to write in order; empty when it stays as it is.
+Pieces PlanRewrite(std::string_view searchable, std::string_view whole) {
+    const std::size_t rule = searchable.find("@font-face");
+    return rule != npos ? ExtendFontRule(searchable, whole, rule) : AddFontRule(searchable, whole);
+}
+
+bool WritePieces(platform::ReplacementFile& replacement, const Pieces& pieces) {
+    for (std::string_view piece : pieces) {
+        if (!replacement.Write(piece.data(), piece.size())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+namespace text {
+
+RewriteResult InjectFontStylesheetReporting(const std::string& path) {
+    try {
+        std::string failure;
+        std::optional<WholeFile> whole = OpenAndReadWhole(path, failure);
+        if (!whole) {
+            return RewriteResult::Failed(std::move(failure));
+        }
+        const unsigned char* bytes = whole->bytes.get();
+        const std::string_view content(reinterpret_cast<const char*>(bytes), whole->size);
+        const Pieces pieces = PlanRewrite(TextBeforeZero(bytes, whole->size), content);
+        if (pieces.empty()) {
+            return RewriteResult::Skipped();
+        }
+        return ReplaceContent(path, [&pieces](platform::ReplacementFile& replacement) {
+            return WritePieces(replacement, pieces);
+        });
+    } catch (const std::bad_alloc&) {
+        return RewriteResult::Failed(std::string(kOutOfMemory));
+    }
+}
+
+}  // namespace text
+
+int InjectFontStylesheet(const std::string& path) {
+    return text::InjectFontStylesheetReporting(path).status == text::RewriteStatus::Failed ? 0 : 1;
+}

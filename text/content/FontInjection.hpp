@@ -1,0 +1,82 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "text/convert/FileRewrite.hpp"
+
+namespace text {
+
+// Adds the e-reader font locations to the stylesheet at path: the new content goes to a new
+// file that then takes the stylesheet's place, keeping its permission bits, so a failure leaves
+// it as it was. Rewritten; Skipped when there is nothing to add; Failed with the reason when it
+// cannot be opened, read in full or held in memory, or the new content cannot be written or
+// put in place. Memory: the file's size and a few dozen bytes.
+RewriteResult InjectFontStylesheetReporting(const std::string& path);
+
+}  // namespace text
+
+// InjectFontStylesheetReporting as a number: 1 once the file was opened and read (changed or
+// not) and any rewrite succeeded, 0 when it cannot be opened or read in full, or the rewrite
+// fails.
+int InjectFontStylesheet(const std::string& path);
+
+// The texts the injection writes, byte for byte; none ends with a zero byte.
+namespace text {
+
+namespace detail {
+// The concatenation of parts, stored once at compile time.
+template <const std::string_view&... parts>
+struct Joined {
+    static constexpr auto storage = [] {
+        std::array<char, (parts.size() + ...)> joined{};
+        std::size_t at = 0;
+        for (std::string_view part : {parts...}) {
+            for (char byte : part) {
+                joined[at++] = byte;
+            }
+        }
+        return joined;
+    }();
+    static constexpr std::string_view text{storage.data(), storage.size()};
+};
+
+inline constexpr std::string_view Comma = ",";
+inline constexpr std::string_view FontFaceOpening = "@font-face {\nfont-family:\"zw\";\nsrc:";
+inline constexpr std::string_view FontFaceClosing = ";\n}\n";
+inline constexpr std::string_view BodyRule = "body { font-family: 'zw', serif; }\n";
+}  // namespace detail
+
+// The twelve font locations as url(...) entries, separated by ",\n\t".
+inline constexpr std::string_view FontSourceList =
+    "url(res:///opt/sony/ebook/FONT/zw.ttf),\n"
+    "\turl(res:///Data/FONT/zw.ttf),\n"
+    "\turl(res:///opt/sony/ebook/FONT/tt0011m_.ttf),\n"
+    "\turl(res:///fonts/ttf/zw.ttf),\n"
+    "\turl(res:///../../media/mmcblk0p1/fonts/zw.ttf),\n"
+    "\turl(res:///DK_System/system/font/zw.ttf),\n"
+    "\turl(res:///abook/fonts/zw.ttf),\n"
+    "\turl(res:///system/fonts/zw.ttf),\n"
+    "\turl(res:///system/media/sdcard/fonts/zw.ttf),\n"
+    "\turl(res:///sdcard/fonts/zw.ttf),\n"
+    "\turl(res:///system/fonts/DroidSansFallback.ttf),\n"
+    "\turl(fonts/zw.ttf)";
+
+// A complete rule for the family "zw" with those sources.
+inline constexpr std::string_view FontFaceRule =
+    detail::Joined<detail::FontFaceOpening, FontSourceList, detail::FontFaceClosing>::text;
+
+// FontFaceRule followed by a body rule that uses the family.
+inline constexpr std::string_view FontFaceWithBodyRule =
+    detail::Joined<FontFaceRule, detail::BodyRule>::text;
+
+// The sources to put in front of the ";" that ends an existing "src:" value.
+inline constexpr std::string_view ExtraFontSources =
+    detail::Joined<detail::Comma, FontSourceList>::text;
+
+// The declaration put right after the "{" of the body rule.
+inline constexpr std::string_view BodyFontLine = "\n font-family: 'zw', serif;";
+
+}  // namespace text

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "text/content/ReferenceConversion.hpp"
+#include "text/convert/TextConverter.hpp"
+
+namespace text {
+
+// Writes the converted form of one text in which some spans get a form of their own (a kept
+// font name, a reference converted as names, a language tag). Everything between those spans
+// goes to the converter in one stretch, so phrases see whole sentences. Spans are given in
+// increasing order without overlap; one that starts behind what is already written is ignored.
+class TextRewriter {
+  public:
+    // content and converter must outlive the rewriter, which appends to out. In markup, names
+    // may hold character references (&#x540E;).
+    TextRewriter(std::string_view content, ReferenceSyntax syntax, const TextConverter& converter,
+                 std::string& out)
+        : content_(content), syntax_(syntax), converter_(converter), out_(out) {}
+
+    std::string_view Content() const { return content_; }
+
+    // Writes replacement in place of content[begin, end).
+    void Replace(std::size_t begin, std::size_t end, std::string_view replacement);
+    // Keeps content[begin, end) byte for byte.
+    void Keep(std::size_t begin, std::size_t end);
+    // Converts content[begin, end) on its own, as a name (an id that fragments name).
+    void ConvertAsName(std::size_t begin, std::size_t end);
+    // Converts content[begin, end) as a reference (ConvertReference).
+    void ConvertAsReference(std::size_t begin, std::size_t end);
+    // Converts what is left after the last span; call once at the end.
+    void Finish();
+
+  private:
+    // Converts the stretch before begin; false when begin lies behind what is written.
+    bool ConvertUpTo(std::size_t begin);
+    // True when content[begin, end) holds a byte that is not ASCII.
+    bool HasNonAscii(std::size_t begin, std::size_t end) const;
+
+    std::string_view content_;
+    ReferenceSyntax syntax_;
+    const TextConverter& converter_;
+    std::string& out_;
+    std::size_t written_ = 0;  // content before this offset is in out_
+};
+
+}  // namespace text

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "text/phrase/ChainStep.hpp"
+#include "text/phrase/CodepointTrie.hpp"
+#include "text/phrase/DictionaryMatcher.hpp"
+#include "text/phrase/OpenccConfiguration.hpp"
+#include "text/phrase/OutputCursor.hpp"
+
+namespace text {
+
+// OpenCC's conversion chain as it acts on runs, the segments that no segmentation key starts
+// in, and what each character does there. A dictionary of the first step whose keys all belong
+// to the segmentation can never match in a run, so it is left out. Most characters are mapped
+// by every step on their own (an output); the others may be joined with the characters after
+// them by a step (a join), and then the text goes through the chain.
+class RunChain {
+  public:
+    // kIdentity, kJoin with an index into the joins, or the offset and length (offset << 8 |
+    // length) of the character's output, below kJoin.
+    using Output = std::uint32_t;
+    static constexpr Output kIdentity = 0xFFFFFFFFu;
+    static constexpr Output kJoin = 0xFE000000u;
+    static bool IsJoin(Output output) { return (output & 0xFF000000u) == kJoin; }
+
+    struct Join {
+        // How many characters that no step joins may follow before every step is back in step
+        // with the text: a key of L characters reaches at most L - 1 characters past the one
+        // it starts at, and each such character has output in every step.
+        std::uint32_t reach = 0;
+        // Its output when the next character cannot continue a key with it (kJoin: unknown).
+        Output alone = kJoin;
+        std::uint32_t pairNode = CodepointTrie::kNoNode;  // in joinPairs_, after the character
+    };
+
+    RunChain(const OpenccConfiguration& configuration, const DictionaryMatcher& segmentation);
+
+    // Every character that starts a key in a step, with what it does in a run; every other
+    // character is kept by every step.
+    const std::vector<std::pair<char32_t, Output>>& Outputs() const { return outputs_; }
+
+    // The output's text, followed by at least OutputCursor::kPadding readable bytes.
+    std::string_view TextOf(Output output) const {
+        return std::string_view(texts_).substr(output >> 8, output & 0xFF);
+    }
+    const Join& JoinOf(Output output) const { return joins_[output & 0xFFFFFFu]; }
+
+    // True unless no key can join the character of join with the first character of next.
+    bool MayJoinNext(const Join& join, std::string_view next) const {
+        if (join.pairNode == CodepointTrie::kNoNode || next.empty()) {
+            return false;
+        }
+        char32_t codepoint = 0;
+        NextCodepoint(reinterpret_cast<const unsigned char*>(next.data()), codepoint);
+        return joinPairs_.Child(join.pairNode, codepoint) != CodepointTrie::kNoNode;
+    }
+
+    // The chain over a segment from step `from` on, the first step as it acts on runs; the
+    // buffers hold the steps' outputs in between.
+    void Convert(std::string_view segment, std::size_t from, OutputCursor& out, std::string& buffer,
+                 std::string& spare) const;
+
+    // The bound on a join's reach that holds wherever it stands: every step's longest key.
+    std::size_t Reach() const { return reach_; }
+    // True when at most one step joins: then a join's own reach holds wherever it stands.
+    bool OneJoiningStep() const { return joiningSteps_ <= 1; }
+    // Bytes held by the tables.
+    std::size_t MemoryBytes() const;
+
+  private:
+    struct Isolated {
+        char32_t character;
+        char32_t beforeJoining;  // its one character before the joining step
+        std::size_t join;
+    };
+
+    Output PlanCharacter(char32_t codepoint, std::vector<Isolated>& isolated);
+    Output Store(std::string_view text, std::string_view character);
+    std::string ThroughSteps(std::string text, std::size_t from, std::size_t to) const;
+    void PlanJoinPairs(const std::vector<DictionaryGroup>& groups,
+                       const std::vector<Isolated>& isolated);
+
+    std::vector<ChainStep> steps_;
+    std::size_t reach_ = 0;
+    std::size_t joiningSteps_ = 0;
+    std::size_t joiningStep_ = 0;  // the last step that joins
+    std::vector<std::pair<char32_t, Output>> outputs_;
+    std::string texts_;
+    std::vector<Join> joins_;
+    // Character pairs where a key of the joining step may start at the first one's text and go
+    // on into the second one's.
+    CodepointTrie joinPairs_;
+};
+
+}  // namespace text

@@ -1,0 +1,71 @@
+#include "text/profile/ConversionProfile.hpp"
+
+#include <array>
+#include <stdexcept>
+
+#include "text/convert/CharacterTableConverter.hpp"
+#include "text/convert/ScriptMapping.hpp"
+#include "text/phrase/PhraseConverter.hpp"
+
+#ifndef CORVELA_OPENCC_DATA_FOLDER
+#define CORVELA_OPENCC_DATA_FOLDER "/usr/share/opencc"
+#endif
+
+namespace text {
+namespace {
+
+constexpr std::array<ProfileInfo, 5> kProfiles{{
+    {Profile::Char, "char", "one character at a time, by the character table (default)", "zh-Hant"},
+    {Profile::S2t, "s2t", "by phrases, OpenCC's standard Traditional characters", "zh-Hant"},
+    {Profile::S2tw, "s2tw", "by phrases, Taiwan's standard characters", "zh-TW"},
+    {Profile::S2twp, "s2twp", "by phrases, Taiwan's characters and vocabulary (軟體, 資料)",
+     "zh-TW"},
+    {Profile::S2hk, "s2hk", "by phrases, Hong Kong's standard characters", "zh-HK"},
+}};
+
+}  // namespace
+
+std::span<const ProfileInfo> AllProfiles() {
+    return kProfiles;
+}
+
+std::optional<Profile> ProfileNamed(std::string_view name) {
+    for (const ProfileInfo& info : kProfiles) {
+        if (info.name == name) {
+            return info.profile;
+        }
+    }
+    return std::nullopt;
+}
+
+const ProfileInfo& InfoOf(Profile profile) {
+    return kProfiles[static_cast<std::size_t>(profile)];
+}
+
+bool IsPhraseProfile(Profile profile) {
+    return profile != Profile::Char;
+}
+
+std::string OpenccDataFolder() {
+    return CORVELA_OPENCC_DATA_FOLDER;
+}
+
+LoadedConverter LoadConverter(Profile profile) {
+    if (profile == Profile::Char) {
+        const CharacterTableMapping& mapping = SimplifiedToTraditional();
+        if (mapping.LoadError() != 0) {
+            return {nullptr, "cannot load the character dictionary " +
+                                 std::string(DefaultCharacterDictionaryPath())};
+        }
+        return {std::make_shared<CharacterTableConverter>(mapping), ""};
+    }
+    const std::string config =
+        OpenccDataFolder() + "/" + std::string(InfoOf(profile).name) + ".json";
+    try {
+        return {std::make_shared<PhraseConverter>(config), ""};
+    } catch (const std::runtime_error& error) {
+        return {nullptr, error.what()};
+    }
+}
+
+}  // namespace text

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "text/convert/TextConverter.hpp"
+
+// The conversion profiles a batch can choose: the one-to-one character table and OpenCC's
+// phrase-aware configurations of the same names.
+namespace text {
+
+enum class Profile { Char, S2t, S2tw, S2twp, S2hk };
+
+struct ProfileInfo {
+    Profile profile;
+    std::string_view name;         // as the user writes it: "char", "s2twp", ...
+    std::string_view description;  // one line for the usage text
+    std::string_view languageTag;  // what a Simplified or unmarked Chinese tag becomes
+};
+
+// Every profile, the default ("char") first.
+std::span<const ProfileInfo> AllProfiles();
+// The profile of that name, or nullopt.
+std::optional<Profile> ProfileNamed(std::string_view name);
+const ProfileInfo& InfoOf(Profile profile);
+// True for the profiles that convert by phrases (all but "char").
+bool IsPhraseProfile(Profile profile);
+
+// A loaded converter, or the reason why it could not be loaded.
+struct LoadedConverter {
+    std::shared_ptr<const TextConverter> converter;  // null when loading failed
+    std::string error;                               // readable reason when it failed
+};
+
+// Loads the converter of profile from the installed OpenCC data. A batch loads it once and
+// shares it among its books.
+LoadedConverter LoadConverter(Profile profile);
+
+// The folder of OpenCC's installed configurations and dictionaries.
+std::string OpenccDataFolder();
+
+}  // namespace text

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+
+// The lossless UTF-8 codec behind Utf8ToUtf16 and Utf16ToUtf8. Well-formed UTF-8 decodes to
+// UTF-16 (four-byte sequences to surrogate pairs); every byte that does not start a well-formed
+// sequence decodes to the lone unit U+DC00 + byte (U+DC80..U+DCFF), which the encoder writes
+// back as that one byte. So encoding the decoding of any bytes before a zero byte gives them
+// back unchanged.
+namespace text {
+
+// First unit of the range that carries undecodable bytes 0x80..0xFF.
+inline constexpr char16_t kEscapedByteBase = 0xDC00;
+
+struct DecodeResult {
+    std::size_t units = 0;      // units written
+    std::size_t bytesRead = 0;  // bytes those units came from
+};
+
+// Decodes bytes[0..length) into at most maxUnits units, stopping before the first zero byte
+// and never splitting a surrogate pair. Writes no terminator. Reads nothing past length.
+DecodeResult DecodeUtf8(char16_t* units, std::size_t maxUnits, const unsigned char* bytes,
+                        std::size_t length);
+
+struct EncodeResult {
+    std::size_t units = 0;  // units encoded
+    std::size_t bytes = 0;  // bytes written, terminator not counted
+};
+
+// Encodes the zero-terminated units into bytes, keeping one byte of capacity for the final
+// zero byte it always writes (nothing at all when capacity is 0). Stops before a unit whose
+// bytes would not fit.
+EncodeResult EncodeUtf8(unsigned char* bytes, std::size_t capacity, const char16_t* units);
+
+// The length (1..4) of the well-formed UTF-8 character other than a zero byte at bytes[0..
+// available), or 0 when bytes does not start with one.
+std::size_t WellFormedCharacterLength(const unsigned char* bytes, std::size_t available);
+
+}  // namespace text
+
+// Returns 1 when bytes[0..length) pass the well-formedness test, 0 otherwise.
+int IsUtf8Text(const unsigned char* bytes, std::size_t length);
+
+// Decodes bytes into units; capacity is the room in bytes (two per unit), not counting the
+// terminating zero unit. Returns the units written, terminator not counted.
+std::size_t Utf8ToUtf16(char16_t* units, std::size_t capacity, const unsigned char* bytes,
+                        std::size_t length);
+
+// Encodes the zero-terminated units into bytes; capacity counts bytes with the final zero.
+// Returns the units encoded.
+std::size_t Utf16ToUtf8(unsigned char* bytes, std::size_t capacity, const char16_t* units);
