@@ -4,6 +4,7 @@
 
 #include "app/DialogUnits.hpp"
 #include "app/Resource.hpp"
+#include "corvela/Version.hpp"
 
 namespace {
 constexpr QSize kAboutSize(232, 95);
@@ -12,7 +13,7 @@ constexpr QSize kAboutSize(232, 95);
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent),
       IconLabel(this),
-      VersionLabel(QString::fromUtf8(resource::kAboutVersionLine), this),
+      VersionLabel(QString::fromUtf8(resource::kAboutVersionLine).arg(kCorvelaVersion), this),
       DescriptionLabel(QString::fromUtf8(resource::kAboutDescription), this),
       OkButton(QString::fromUtf8(resource::kAboutOkCaption), this) {
     setObjectName(QStringLiteral("IDD_ABOUTBOX"));

@@ -4,10 +4,10 @@
 #include <QScreen>
 
 #include "app/ConverterDlg.hpp"
-#include "app/Resource.hpp"
+#include "corvela/Version.hpp"
 
 CConverterApp::CConverterApp(int& argc, char** argv) : Application(argc, argv) {
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(resource::kVersion));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kCorvelaVersion));
     QIcon icon;
     icon.addFile(QStringLiteral(":/corvela/corvela-48.png"));
     icon.addFile(QStringLiteral(":/corvela/corvela-16.png"));

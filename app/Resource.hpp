@@ -21,7 +21,6 @@ inline constexpr int ID_HELP = 57670;
 // The system command that closes a window; the stand-in system menu offers it.
 inline constexpr int SC_CLOSE = 0xF060;
 
-inline constexpr const char* kVersion = "0.1.3";
 inline constexpr const char* kSettingsFileName = "Qvt_config.ini";
 
 // String table.
@@ -49,7 +48,7 @@ inline constexpr int kPathColumnWidth = 280;
 
 // About box template.
 inline constexpr const char* kAboutTitle = "關於 Corvela";
-inline constexpr const char* kAboutVersionLine = "Corvela 0.1.3 版";
+inline constexpr const char* kAboutVersionLine = "Corvela %1 版";  // %1: the version
 inline constexpr const char* kAboutDescription = "把簡體中文的epub轉成繁體中文。";
 inline constexpr const char* kAboutOkCaption = "确定";
 
@@ -70,8 +69,7 @@ inline constexpr const char* kErrorCaption = "Error!";
 inline constexpr const char* kBatchOver = "结束!";
 inline constexpr const char* kInternalError = "Internal Error!";
 inline constexpr const char* kBadSingleFile = "选择了不存在的文件，或者选择文件过多!";
-inline constexpr const char* kCannotCreateSettings = "创建配置文件失败!";
-inline constexpr const char* kCannotWriteSettings = "写入配置文件失败!";
+inline constexpr const char* kCannotSaveSettings = "无法保存设置：";  // then the system's reason
 inline constexpr const char* kCannotReadSettings = "读取配置文件失败!";
 
 }  // namespace resource

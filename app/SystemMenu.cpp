@@ -1,0 +1,72 @@
+#include "app/SystemMenu.hpp"
+
+#include <QActionGroup>
+#include <QDialog>
+#include <QMenu>
+
+#include "app/AboutDlg.hpp"
+#include "app/Resource.hpp"
+
+using namespace resource;
+
+namespace {
+
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+// The submenu of the profiles and the font-rule switch; a choice is saved as it is made.
+void FillConversionMenu(QMenu& conversion, QActionGroup& profiles, ConversionChoice& choice) {
+    conversion.setObjectName(QStringLiteral("ConversionMenu"));
+    for (const text::ProfileInfo& info : text::AllProfiles()) {
+        QAction* item =
+            conversion.addAction(Text(kProfileItemTexts[static_cast<std::size_t>(info.profile)]));
+        item->setObjectName(QStringLiteral("Profile_") +
+                            QString::fromLatin1(info.name.data(), info.name.size()));
+        item->setCheckable(true);
+        item->setChecked(info.profile == choice.profile);
+        item->setActionGroup(&profiles);
+        QObject::connect(item, &QAction::triggered, &conversion, [&choice, profile = info.profile] {
+            choice.profile = profile;
+            SaveConversionChoice(choice);
+        });
+    }
+    conversion.addSeparator();
+    QAction* fontRule = conversion.addAction(Text(kFontRuleItemText));
+    fontRule->setObjectName(QStringLiteral("FontRule"));
+    fontRule->setCheckable(true);
+    fontRule->setChecked(choice.fontRule);
+    QObject::connect(fontRule, &QAction::toggled, &conversion, [&choice](bool on) {
+        choice.fontRule = on;
+        SaveConversionChoice(choice);
+    });
+}
+
+}  // namespace
+
+std::optional<int> ShowSystemMenu(QWidget& owner, const QPoint& where, ConversionChoice& choice) {
+    QMenu menu(&owner);
+    menu.setObjectName(QStringLiteral("SystemMenu"));
+    menu.addAction(Text(kCloseItemText))->setData(SC_CLOSE);
+    menu.addSeparator();
+    QMenu conversion(Text(kProfileMenuText), &menu);
+    QActionGroup profiles(&conversion);
+    FillConversionMenu(conversion, profiles, choice);
+    menu.addMenu(&conversion);
+    menu.addSeparator();
+    menu.addAction(Text(kAboutItemText))->setData(IDM_ABOUTBOX);
+    if (const QAction* chosen = menu.exec(where)) {
+        return chosen->data().toInt();
+    }
+    return std::nullopt;
+}
+
+void RunSystemCommand(QDialog& window, int id) {
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about(&window);
+        about.setWindowModality(Qt::WindowModal);
+        about.exec();
+    } else if ((id & 0xFFF0) == SC_CLOSE) {
+        window.reject();
+    }
+}
