@@ -119,6 +119,30 @@ const PhraseConverter::CharacterPlan& PhraseConverter::AstralPlanOf(char32_t cod
     return found != astralPlans_.end() && found->first == codepoint ? found->second : kKept;
 }
 
+inline DictionaryMatcher::Match PhraseConverter::PhraseAt(const CharacterPlan& plan,
+                                                          std::string_view utf8, std::size_t at,
+                                                          std::size_t length) const {
+    if (plan.segmentationNode == CodepointTrie::kNoNode ||
+        !MayContinue(plan, utf8.substr(at + length))) {
+        return {};
+    }
+    const std::size_t consumed = plan.segmentationNode == CodepointTrie::kRoot ? 0 : length;
+    return segmentation_.MatchFrom(plan.segmentationNode, consumed, utf8.substr(at));
+}
+
+inline void PhraseConverter::AppendCharacter(RunChain::Output output, std::string_view utf8,
+                                             std::size_t at, std::size_t length,
+                                             OutputCursor& cursor) const {
+    if (output != RunChain::kIdentity) {
+        const std::string_view text = runChain_.TextOf(output);
+        cursor.AppendPadded(text.data(), text.size());
+    } else if (at + OutputCursor::kPadding <= utf8.size()) {
+        cursor.AppendPadded(utf8.data() + at, length);
+    } else {
+        cursor.Append(utf8.data() + at, length);
+    }
+}
+
 void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out) const {
     const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
     const std::size_t size = utf8.size();
@@ -127,8 +151,7 @@ void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out)
     // the end of the run, or the end of the reach of the last joining character.
     std::size_t heldFrom = size;
     std::size_t reachLeft = 0;
-    std::string buffer;
-    std::string spare;
+    std::string buffer, spare;
     auto release = [&](std::size_t end) {
         if (heldFrom < end) {
             runChain_.Convert(utf8.substr(heldFrom, end - heldFrom), 0, cursor, buffer, spare);
@@ -136,10 +159,9 @@ void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out)
         heldFrom = size;
     };
     for (std::size_t at = 0; at < size;) {
-        if (bytes[at] < 0x80 && plainAscii_[bytes[at]] && heldFrom == size) {
+        if (heldFrom == size && IsPlainAscii(bytes[at])) {
             std::size_t end = at + 1;
-            while (end < size && bytes[end] < 0x80 && plainAscii_[bytes[end]]) {
-                ++end;
+            for (; end < size && IsPlainAscii(bytes[end]); ++end) {
             }
             cursor.Append(utf8.data() + at, end - at);
             at = end;
@@ -148,18 +170,13 @@ void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out)
         char32_t codepoint = 0;
         const std::size_t length = NextCodepoint(bytes + at, codepoint);
         const CharacterPlan& plan = PlanOf(codepoint);
-        if (plan.segmentationNode != CodepointTrie::kNoNode &&
-            MayContinue(plan, utf8.substr(at + length))) {
-            const std::size_t consumed = plan.segmentationNode == CodepointTrie::kRoot ? 0 : length;
-            const DictionaryMatcher::Match match =
-                segmentation_.MatchFrom(plan.segmentationNode, consumed, utf8.substr(at));
-            if (match.length > 0) {
-                release(at);
-                const Span phrase = phraseOutputs_[match.node];
-                cursor.AppendPadded(phraseText_.data() + phrase.offset, phrase.length);
-                at += match.length;
-                continue;
-            }
+        if (const DictionaryMatcher::Match match = PhraseAt(plan, utf8, at, length);
+            match.length > 0) {
+            release(at);
+            const Span phrase = phraseOutputs_[match.node];
+            cursor.AppendPadded(phraseText_.data() + phrase.offset, phrase.length);
+            at += match.length;
+            continue;
         }
         RunChain::Output output = plan.output;
         if (RunChain::IsJoin(output)) {
@@ -174,22 +191,11 @@ void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out)
                 reachLeft = std::max<std::size_t>(
                     reachLeft, runChain_.OneJoiningStep() ? join.reach : runChain_.Reach());
             }
-        } else if (heldFrom != size) {
-            if (reachLeft == 0) {
-                release(at);
-            } else {
-                --reachLeft;
-            }
+        } else if (heldFrom != size && reachLeft-- == 0) {
+            release(at);
         }
         if (heldFrom == size) {
-            if (output != RunChain::kIdentity) {
-                const std::string_view text = runChain_.TextOf(output);
-                cursor.AppendPadded(text.data(), text.size());
-            } else if (at + OutputCursor::kPadding <= size) {
-                cursor.AppendPadded(utf8.data() + at, length);
-            } else {
-                cursor.Append(utf8.data() + at, length);
-            }
+            AppendCharacter(output, utf8, at, length, cursor);
         }
         at += length;
     }

@@ -9,6 +9,7 @@
 #include "text/convert/TextConverter.hpp"
 #include "text/phrase/DictionaryMatcher.hpp"
 #include "text/phrase/OpenccConfiguration.hpp"
+#include "text/phrase/OutputCursor.hpp"
 #include "text/phrase/RunChain.hpp"
 
 namespace text {
@@ -64,6 +65,12 @@ class PhraseConverter final : public TextConverter {
     };
 
     void ConvertWellFormed(std::string_view utf8, std::string& out) const override;
+    bool IsPlainAscii(unsigned char byte) const { return byte < 0x80 && plainAscii_[byte]; }
+    // The segmentation key that starts at utf8[at], whose first character has plan and length.
+    DictionaryMatcher::Match PhraseAt(const CharacterPlan& plan, std::string_view utf8,
+                                      std::size_t at, std::size_t length) const;
+    void AppendCharacter(RunChain::Output output, std::string_view utf8, std::size_t at,
+                         std::size_t length, OutputCursor& cursor) const;
 
     void PlanPhrases(const OpenccConfiguration& configuration);
     void PlanCharacters(const OpenccConfiguration& configuration);
