@@ -190,7 +190,7 @@ std::vector<BookOutcome> CBatchRunner::Run(const std::vector<std::string>& books
         report.WaitFor(plan.waitsFor[i]);
         report.Finished(i, plan.refusals[i]
                                ? BookOutcome::NotConverted(*plan.refusals[i])
-                               : Job.Convert(options, books[i], plan.outputs[i], stop));
+                               : Job.ConvertBook(options, books[i], plan.outputs[i], stop));
         Rest(Options.pauseAfterBook, stop);
     };
     const auto work = [&] {

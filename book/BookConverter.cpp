@@ -9,18 +9,17 @@
 
 #include "book/BookChecks.hpp"
 #include "book/archive/Archiver.hpp"
-#include "book/archive/ArchiverCommands.hpp"
 #include "book/archive/ZipNameRelabel.hpp"
 #include "book/archive/ZipUtf8Flags.hpp"
 #include "book/scratch/JobScratch.hpp"
 #include "book/tree/ContentStep.hpp"
 #include "book/tree/ParallelTasks.hpp"
+#include "book/tree/TextFileRewrite.hpp"
 #include "book/tree/UnpackedTree.hpp"
 #include "platform/File.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/Process.hpp"
 #include "text/content/FontInjection.hpp"
-#include "text/convert/ScriptConversion.hpp"
 
 using platform::EntryType;
 using platform::FolderEntry;
@@ -253,15 +252,8 @@ const char* RefusalOf(const std::string& archiverPath, const std::string& bookPa
 
 }  // namespace
 
-int CBookConverter::ConvertBook(const std::string& archiverPath, const std::string& bookPath,
-                                const std::string& outputPath, std::stop_token stop) {
-    JobOptions options;
-    options.archiverPath = archiverPath;
-    return Convert(options, bookPath, outputPath, std::move(stop)).converted ? 1 : 0;
-}
-
-BookOutcome CBookConverter::Convert(const JobOptions& options, const std::string& bookPath,
-                                    const std::string& outputPath, std::stop_token stop) {
+BookOutcome CBookConverter::ConvertBook(const JobOptions& options, const std::string& bookPath,
+                                        const std::string& outputPath, std::stop_token stop) {
     const std::string& archiverPath = options.archiverPath;
     if (!archiverPath.empty() && !FileExists(archiverPath)) {
         ShowError(kWinRarPathWrong);
@@ -301,13 +293,14 @@ BookOutcome CBookConverter::Convert(const JobOptions& options, const std::string
         return BookOutcome::NotConverted("书中没有样式表（.css），无法加入字型规则");
     }
     if (hasStylesheet && options.fontRule) {
-        const text::RewriteResult injected = text::InjectFontStylesheetReporting(stylesheet);
-        if (injected.status == text::RewriteStatus::Failed) {
-            return BookOutcome::NotConverted("无法加入字型规则：" + injected.reason);
+        const std::string shownName = stylesheet.substr(scratch.UnpackFolder().size() + 1);
+        if (Failure failure =
+                ReplaceFileContents(stylesheet, shownName, text::InjectFontStylesheet)) {
+            return BookOutcome::NotConverted("无法加入字型规则：" + *failure);
         }
     }
-    if (Failure failure = ConvertBookContents(
-            scratch.UnpackFolder(), {*loaded.converter, options.profile}, stop, WorkerCount())) {
+    if (Failure failure = ConvertTree(scratch.UnpackFolder(), {*loaded.converter, options.profile},
+                                      stop, WorkerCount())) {
         return BookOutcome::NotConverted(*failure);
     }
     if (stop.stop_requested()) {
@@ -342,12 +335,6 @@ void CBookConverter::ShowError(const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
 }
 
-void CBookConverter::BuildWinRarExtractCommand(const std::string& archiverPath,
-                                               const std::string& archiveName,
-                                               const std::string& unpackFolder, std::string& out) {
-    out = BuildWinRarExtractCommandLine(archiverPath, archiveName, unpackFolder);
-}
-
 int CBookConverter::FindStylesheet(const std::string& folder, std::string& out) {
     std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
     if (!entries) {
@@ -364,31 +351,4 @@ int CBookConverter::FindStylesheet(const std::string& folder, std::string& out) 
         }
     }
     return 0;
-}
-
-int CBookConverter::ConvertTree(const std::string& folder, std::stop_token stop) {
-    std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
-    if (!entries) {
-        return 1;
-    }
-    for (const FolderEntry& entry : *entries) {
-        if (stop.stop_requested()) {
-            break;
-        }
-        const std::string path = folder + "/" + entry.name;
-        if (entry.type == EntryType::File) {
-            ConvertTextFile(path);
-        } else if (entry.type == EntryType::Folder) {
-            ConvertTree(path, stop);
-        }
-    }
-    return 1;
-}
-
-int CBookConverter::DeleteTree(const std::string& folder) {
-    return RemoveTree(folder) ? 1 : 0;
-}
-
-int CBookConverter::InjectFontStylesheet(const std::string& path) {
-    return ::InjectFontStylesheet(path);
 }

@@ -12,14 +12,11 @@ class CBookConverter {
   public:
     virtual ~CBookConverter() = default;
 
-    // Converts the book at bookPath into outputPath with the archiver at archiverPath (empty:
-    // zip and unzip). Returns 1 when the book was converted, 0 when not; messages go through
-    // ShowError. A stop request ends the running tool and leaves the book as it was.
-    int ConvertBook(const std::string& archiverPath, const std::string& bookPath,
-                    const std::string& outputPath, std::stop_token stop = {});
-    // As ConvertBook with the batch's options; the outcome says why a book was not converted.
-    BookOutcome Convert(const JobOptions& options, const std::string& bookPath,
-                        const std::string& outputPath, std::stop_token stop = {});
+    // Converts the book at bookPath into outputPath with the batch's options; the outcome says
+    // why a book was not converted. A stop request ends the running tool and leaves the book as
+    // it was.
+    BookOutcome ConvertBook(const JobOptions& options, const std::string& bookPath,
+                            const std::string& outputPath, std::stop_token stop = {});
 
     // Returns 1 when path is an existing file that can be opened for reading, else 0.
     int FileExists(const std::string& path);
@@ -30,20 +27,8 @@ class CBookConverter {
     // Tells the user text; blocks the calling thread until the user has seen it.
     virtual void ShowError(const std::string& text);
 
-    // Writes into out the WinRAR command that unpacks archiveName into unpackFolder.
-    void BuildWinRarExtractCommand(const std::string& archiverPath, const std::string& archiveName,
-                                   const std::string& unpackFolder, std::string& out);
     // Returns 1 and writes into out the full path of the first file under folder (depth first,
     // names in byte order) whose name contains ".css"; 0 with out unchanged when there is none
     // or folder cannot be read.
     int FindStylesheet(const std::string& folder, std::string& out);
-    // Hands every file under folder to the script conversion, which converts the text files in
-    // place; stops early on a stop request. Returns 1.
-    int ConvertTree(const std::string& folder, std::stop_token stop = {});
-    // Removes folder with everything under it, symbolic links themselves. Returns 1 when folder
-    // itself is gone, 0 when it is not.
-    int DeleteTree(const std::string& folder);
-    // Adds the e-reader font locations to the stylesheet at path. Returns 1 when it was read and
-    // rewritten as needed, 0 when it cannot be opened or read.
-    int InjectFontStylesheet(const std::string& path);
 };

@@ -57,11 +57,6 @@ inline std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The routines print diagnostic lines on standard output; a run of millions needs none of them.
-inline void SilenceStandardOutput() {
-    Check(std::freopen("/dev/null", "w", stdout) != nullptr, "standard output can be silenced");
-}
-
 inline std::string_view AsText(const unsigned char* data, std::size_t size) {
     return {reinterpret_cast<const char*>(data), size};
 }

@@ -1,11 +1,12 @@
 // The UTF-8 codec on any bytes: decoding then encoding gives back every byte before the first
-// zero, and no capacity, however small, lets either side write past its buffer.
+// zero, and no capacity, however small, lets either side write past its buffer. The judgement
+// of text runs on the same bytes.
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
 #include "fuzz/FuzzSupport.hpp"
-#include "text/convert/ScriptConversion.hpp"
+#include "text/unicode/BinarySignature.hpp"
 #include "text/unicode/Utf8Codec.hpp"
 
 using fuzz_support::Check;
@@ -36,23 +37,27 @@ void RoundTrip(const unsigned char* bytes, std::size_t size) {
         const std::size_t length = text::WellFormedCharacterLength(bytes + at, size - at);
         Check(length <= 4 && length <= size - at, "a character lies within the bytes");
     }
-    IsUtf8Text(bytes, size);
+    if (text::IsTakenForUtf8Text(text)) {
+        Check(!text::HasBinarySignature(text.substr(0, text::kSignatureLength)),
+              "no file with a binary signature is taken for text");
+    }
 }
 
-// The public pair with a capacity taken from the input: tight buffers everywhere.
+// Both sides with a capacity taken from the input: tight buffers everywhere.
 void SmallCapacities(const unsigned char* bytes, std::size_t size) {
     if (size < 2) {
         return;
     }
-    const std::size_t unitCapacity = bytes[0] % 64;
+    const std::size_t maxUnits = bytes[0] % 32;
     const std::size_t byteCapacity = bytes[1] % 64;
-    const auto units = Exactly<char16_t>(unitCapacity / 2 + 1);
-    units[0] = 0;
-    const std::size_t n = Utf8ToUtf16(units.get(), unitCapacity, bytes + 2, size - 2);
-    Check(n <= unitCapacity / 2, "at most half the capacity in units");
+    const auto units = Exactly<char16_t>(maxUnits + 1);
+    const text::DecodeResult decoded = text::DecodeUtf8(units.get(), maxUnits, bytes + 2, size - 2);
+    Check(decoded.units <= maxUnits, "no more units than asked for");
+    units[decoded.units] = 0;
     const auto encoded = Exactly<unsigned char>(byteCapacity == 0 ? 1 : byteCapacity);
-    Check(Utf16ToUtf8(encoded.get(), byteCapacity, units.get()) <= n,
-          "no more units encoded than there are");
+    const text::EncodeResult result = text::EncodeUtf8(encoded.get(), byteCapacity, units.get());
+    Check(result.units <= decoded.units && (byteCapacity == 0 || result.bytes < byteCapacity),
+          "no more units encoded than there are, and room for the zero byte");
 }
 
 }  // namespace

@@ -9,13 +9,14 @@
 #include <string>
 
 #include "bench/text/SampleText.hpp"
-#include "book/BookConverter.hpp"
 #include "book/archive/ArchiverCommands.hpp"
 #include "book/tree/ContentStep.hpp"
 #include "book/tree/ParallelTasks.hpp"
+#include "book/tree/TextFileRewrite.hpp"
 #include "platform/Process.hpp"
 #include "tests/support/BookFiles.hpp"
 #include "tests/support/TempFolder.hpp"
+#include "text/content/FontInjection.hpp"
 
 namespace {
 
@@ -134,14 +135,14 @@ void Step(benchmark::State& state, const LargeBook& large, const BookStep& prepa
 void Nothing(const LargeBook&) {}
 
 void Inject(const LargeBook& large) {
-    CBookConverter converter;
-    converter.InjectFontStylesheet(large.unpacked + "/OEBPS/style.css");
+    ReplaceFileContents(large.unpacked + "/OEBPS/style.css", "OEBPS/style.css",
+                        text::InjectFontStylesheet);
 }
 
 // The job's conversion step on all hardware threads, with the profile's converter loaded
 // beforehand.
 void ConvertIn(const text::LoadedConverter& loaded, text::Profile profile, const LargeBook& large) {
-    ConvertBookContents(large.unpacked, {*loaded.converter, profile}, {}, WorkerCount());
+    ConvertTree(large.unpacked, {*loaded.converter, profile}, {}, WorkerCount());
 }
 
 void UnzipAndZipAlone(const LargeBook& large) {

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     options.profile = *profile;
     options.fontRule = fontRule == "on";
     CBookConverter job;
-    const BookOutcome outcome = job.Convert(options, argv[3], argv[4]);
+    const BookOutcome outcome = job.ConvertBook(options, argv[3], argv[4]);
     if (!outcome.converted) {
         std::fprintf(stderr, "%s\n", outcome.reason.c_str());
         return 1;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/OpenccConverter.hpp"
 #include "text/convert/CharacterTableConverter.hpp"
-#include "text/convert/OpenccConverter.hpp"
 #include "text/convert/ScriptMapping.hpp"
 #include "text/phrase/PhraseConverter.hpp"
 #include "text/profile/ConversionProfile.hpp"
@@ -77,7 +77,7 @@ void BM_Phrase(benchmark::State& state, const char* profile) {
 }
 
 void BM_Opencc(benchmark::State& state, const char* profile) {
-    const text::OpenccConverter converter(ConfigOf(profile));
+    const testing_support::OpenccConverter converter(ConfigOf(profile));
     RunConverter(state, converter);
 }
 
@@ -89,7 +89,8 @@ void BM_PhraseLoad(benchmark::State& state, const char* profile) {
 
 void BM_OpenccLoad(benchmark::State& state, const char* profile) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(std::make_unique<text::OpenccConverter>(ConfigOf(profile)));
+        benchmark::DoNotOptimize(
+            std::make_unique<testing_support::OpenccConverter>(ConfigOf(profile)));
     }
 }
 

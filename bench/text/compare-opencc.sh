@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Measures ConvertTextFile against the opencc command on the same 10 MB Chinese XHTML in one
-# run, and the peak memory of one conversion.
+# Measures ConvertTextFile (the job's conversion of one text file, character table) against the
+# opencc command on the same 10 MB Chinese XHTML in one run, and the peak memory of one
+# conversion.
 #   bench/text/compare-opencc.sh [BUILD_FOLDER]
 # BUILD_FOLDER (default: build-bench in the repository) is configured here as an optimised
 # benchmark build when it holds no benchmark yet; only the two targets used are built.

@@ -97,7 +97,7 @@ bool RemoveScratchEntry(const std::string& path, ScratchKind kind,
     if (now->type != wanted || (kind == ScratchKind::Link && now->links < 2)) {
         return true;
     }
-    return kind == ScratchKind::Folder ? RemoveTree(path) : platform::RemoveFile(path);
+    return kind == ScratchKind::Folder ? DeleteTree(path) : platform::RemoveFile(path);
 }
 
 std::optional<JobJournal> JobJournal::Start() {

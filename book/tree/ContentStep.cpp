@@ -34,16 +34,15 @@ std::vector<std::string> FilesUnder(const std::string& root) {
     return files;
 }
 
-std::optional<std::string> ConvertBookContents(const std::string& root,
-                                               const TextConversion& conversion,
-                                               std::stop_token stop, unsigned workers) {
+std::optional<std::string> ConvertTree(const std::string& root, const TextConversion& conversion,
+                                       std::stop_token stop, unsigned workers) {
     std::vector<Rename> renames;
     if (std::optional<std::string> refusal = PlanRenames(root, conversion.converter, renames)) {
         return refusal;
     }
     const std::vector<std::string> files = FilesUnder(root);
     const auto convertOne = [&](std::size_t i) {
-        return ConvertTextFileOfBook(files[i], files[i].substr(root.size() + 1), conversion);
+        return ConvertTextFile(files[i], files[i].substr(root.size() + 1), conversion);
     };
     if (std::optional<std::string> failure = RunTasks(files.size(), workers, stop, convertOne)) {
         return failure;

@@ -12,9 +12,8 @@
 // anything changes, when two names would become one. Returns the reason when the book cannot be
 // converted whole (the tree is then part converted and must not be packed); nullopt when it was
 // converted or a stop request ended the step early (the caller asks the stop token).
-std::optional<std::string> ConvertBookContents(const std::string& root,
-                                               const TextConversion& conversion,
-                                               std::stop_token stop, unsigned workers);
+std::optional<std::string> ConvertTree(const std::string& root, const TextConversion& conversion,
+                                       std::stop_token stop, unsigned workers);
 
 // Every file under root, depth first and in byte order of the names.
 std::vector<std::string> FilesUnder(const std::string& root);

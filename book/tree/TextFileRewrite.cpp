@@ -1,12 +1,13 @@
 #include "book/tree/TextFileRewrite.hpp"
 
-#include <cstring>
+#include <cerrno>
 #include <new>
 
 #include "platform/File.hpp"
+#include "platform/FileSystem.hpp"
 #include "platform/ReplacementFile.hpp"
 #include "text/content/BookTextConversion.hpp"
-#include "text/convert/ScriptConversion.hpp"
+#include "text/unicode/BinarySignature.hpp"
 
 namespace {
 
@@ -14,61 +15,65 @@ std::string FileNameOf(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
 
-// The whole file, or nullopt when it cannot be opened or read in full.
+// The whole file; nullopt with errno set when it cannot be opened or read in full.
 std::optional<std::string> ReadWhole(const std::string& path) {
     std::optional<platform::File> file = platform::File::OpenForReading(path);
     const std::optional<std::uint64_t> size = file ? file->Size() : std::nullopt;
-    if (!size || *size > std::string().max_size()) {
+    if (!size) {
+        return std::nullopt;
+    }
+    if (*size > std::string().max_size()) {
+        errno = EFBIG;
         return std::nullopt;
     }
     std::string bytes(static_cast<std::size_t>(*size), '\0');
     const std::optional<std::size_t> got = file->Read(bytes.data(), bytes.size());
     if (!got || *got != bytes.size()) {
+        errno = got ? EIO : errno;  // a short read: the file shrank while it was read
         return std::nullopt;
     }
     return bytes;
 }
 
-// Writes bytes to a new file beside path, with its permissions, and moves it over path; the
-// system's reason when that fails.
-std::optional<std::string> ReplaceWhole(const std::string& path, const std::string& bytes) {
-    platform::ReplacementFile replacement(path);
-    if (replacement.Opened() && replacement.Write(bytes.data(), bytes.size()) &&
-        replacement.Commit()) {
-        return std::nullopt;
-    }
-    return std::strerror(replacement.Error());
-}
-
 }  // namespace
 
-bool IsTakenForText(std::string_view bytes) {
-    return text::IsTakenForUtf8Text(reinterpret_cast<const unsigned char*>(bytes.data()),
-                                    bytes.size());
-}
-
-std::optional<std::string> ConvertTextFileOfBook(const std::string& path,
-                                                 const std::string& shownName,
-                                                 const TextConversion& conversion) {
+std::optional<std::string> ReplaceFileContents(const std::string& path,
+                                               const std::string& shownName,
+                                               const ContentTransform& transform) {
     try {
         const std::optional<std::string> bytes = ReadWhole(path);
         if (!bytes) {
-            return "无法读取 " + shownName;
+            const int error = errno;
+            return "无法读取 " + shownName + "：" + platform::ErrorText(error);
         }
-        if (!IsTakenForText(*bytes)) {
+        const std::optional<std::string> replaced = transform(*bytes);
+        if (!replaced) {
             return std::nullopt;
         }
-        const std::string converted =
-            text::ConvertBookText(*bytes, text::BookTextKindOf(FileNameOf(path)),
-                                  conversion.converter, conversion.profile);
-        if (converted == *bytes) {
+        platform::ReplacementFile replacement(path);
+        if (replacement.Opened() && replacement.Write(replaced->data(), replaced->size()) &&
+            replacement.Commit()) {
             return std::nullopt;
         }
-        if (const std::optional<std::string> error = ReplaceWhole(path, converted)) {
-            return "无法写回 " + shownName + "：" + *error;
-        }
-        return std::nullopt;
+        return "无法写回 " + shownName + "：" + platform::ErrorText(replacement.Error());
     } catch (const std::bad_alloc&) {
         return "内存不足，无法转换 " + shownName;
     }
+}
+
+std::optional<std::string> ConvertTextFile(const std::string& path, const std::string& shownName,
+                                           const TextConversion& conversion) {
+    const text::BookTextKind kind = text::BookTextKindOf(FileNameOf(path));
+    return ReplaceFileContents(
+        path, shownName, [&](std::string_view bytes) -> std::optional<std::string> {
+            if (!text::IsTakenForUtf8Text(bytes)) {
+                return std::nullopt;
+            }
+            std::string converted =
+                text::ConvertBookText(bytes, kind, conversion.converter, conversion.profile);
+            if (converted == bytes) {
+                return std::nullopt;
+            }
+            return converted;
+        });
 }

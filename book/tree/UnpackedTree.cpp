@@ -62,14 +62,14 @@ std::optional<std::string> PrepareUnpackedTree(const std::string& folder) {
     return std::nullopt;
 }
 
-bool RemoveTree(const std::string& folder) {
+bool DeleteTree(const std::string& folder) {
     // A folder of the tree may have been unpacked read-only; its entries need it writable.
     platform::MakeOwnerWritable(folder);
     if (std::optional<std::vector<FolderEntry>> entries = platform::ListFolder(folder)) {
         for (const FolderEntry& entry : *entries) {
             const std::string path = folder + "/" + entry.name;
             if (entry.type == EntryType::Folder) {
-                RemoveTree(path);
+                DeleteTree(path);
             } else {
                 platform::RemoveFile(path);
             }

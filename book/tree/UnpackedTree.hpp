@@ -21,4 +21,4 @@ std::optional<std::string> PrepareUnpackedTree(const std::string& folder);
 
 // Removes folder with everything under it; a symbolic link is removed itself, never what it
 // points at. Returns true when folder itself is gone.
-bool RemoveTree(const std::string& folder);
+bool DeleteTree(const std::string& folder);

@@ -1,7 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 
 #include <map>
 #include <memory>
@@ -9,9 +6,9 @@
 
 #include "book/BookConverter.hpp"
 #include "book/archive/ZipNameRelabel.hpp"
-#include "book/tree/TextFileRewrite.hpp"
 #include "tests/support/BookFiles.hpp"
 #include "tests/support/BookReferences.hpp"
+#include "text/unicode/BinarySignature.hpp"
 
 namespace {
 
@@ -28,7 +25,7 @@ class BookJobProfilesTest : public testing::Test, public CBookConverter {
         options.profile = profile;
         options.fontRule = fontRule;
         options.converter = ConverterOf(profile);
-        return CBookConverter::Convert(options, book, Output(book));
+        return ConvertBook(options, book, Output(book));
     }
     // The profile's converter, loaded once as a batch does.
     std::shared_ptr<const text::TextConverter> ConverterOf(Profile profile) {
@@ -162,7 +159,7 @@ std::map<std::string, std::string> TextFilesUnder(const std::string& root) {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
         if (entry.is_regular_file()) {
             const std::string bytes = ReadFileBytes(entry.path());
-            if (IsTakenForText(bytes)) {
+            if (text::IsTakenForUtf8Text(bytes)) {
                 files[std::filesystem::relative(entry.path(), root).string()] = bytes;
             }
         }
@@ -245,29 +242,6 @@ TEST_F(BookJobProfilesTest, StylesheetAndFontRuleAsTheProfileAndTheSwitchSay) {
         ASSERT_TRUE(Convert(book, profile, true).converted);
         EXPECT_NE(ReadArchive(Output(book))["OEBPS/style.css"].find("res:///"), std::string::npos);
     }
-}
-
-// A file size limit stops writes even for root: the new text cannot be written, the file
-// keeps its old text and the reason names it with the system's cause.
-TEST_F(BookJobProfilesTest, AFileThatCannotBeWrittenBackKeepsItsTextAndSaysWhy) {
-    const std::string path = temp / "chapter.xhtml";
-    const std::string original = "<p>" + std::string(8192, 'a') + "头发</p>";
-    WriteFileBytes(path, original);
-    const auto converter = text::LoadConverter(Profile::S2t).converter;
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const std::optional<std::string> reason =
-        ConvertTextFileOfBook(path, "OEBPS/chapter.xhtml", {*converter, Profile::S2t});
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    ASSERT_TRUE(reason.has_value());
-    EXPECT_TRUE(reason->starts_with("无法写回 OEBPS/chapter.xhtml：")) << *reason;
-    EXPECT_EQ(ReadFileBytes(path), original);
-    EXPECT_EQ(NamesIn(temp.path()), std::set<std::string>{"chapter.xhtml"});
 }
 
 }  // namespace

@@ -29,9 +29,12 @@ class BookJobTest : public testing::Test, public CBookConverter {
         ReplaceExtension(output, book, "_corvela.epub");
         return output;
     }
+    // 1 when the job with the archiver (empty: zip and unzip) converted the book, else 0.
     int Convert(const std::string& book, const std::string& archiver = "",
-                std::stop_token stop = {}) {
-        return ConvertBook(archiver, book, OutputOf(book), stop);
+                std::stop_token stop = {}, const std::string& output = "") {
+        JobOptions options;
+        options.archiverPath = archiver;
+        return ConvertBook(options, book, output.empty() ? OutputOf(book) : output, stop).converted;
     }
     Names Beside() const { return NamesIn(books); }
 
@@ -51,7 +54,7 @@ TEST_F(BookJobTest, ConvertsBesideWhatIsThereWithoutTouchingIt) {
     std::filesystem::create_directory(books + "/a novel");
     WriteFileBytes(books + "/a novel/notes.txt", "简体的笔记");
     WriteZip(books + "/a novel_corvela.epub", {{"stale.txt", "old"}});
-    ASSERT_EQ(ConvertBook("", book, books + "/a novel_corvela.epub"), 1);
+    ASSERT_EQ(Convert(book), 1);
     EXPECT_EQ(messages, Messages{});
     EXPECT_EQ(ReadFileBytes(book), original);
     EXPECT_EQ(ReadFileBytes(books + "/a novel.zip"), theirArchive);
@@ -113,8 +116,7 @@ TEST_F(BookJobTest, PathsTheJobCannotTakeAreRefusedWithAMessageAndNothingTouched
         std::filesystem::create_hard_link(book, folder + "/second.epub");
         const Names before = NamesIn(folder);
         messages.clear();
-        EXPECT_EQ(ConvertBook(archiver, book,
-                              outputName.empty() ? OutputOf(book) : folder + "/" + outputName),
+        EXPECT_EQ(Convert(book, archiver, {}, outputName.empty() ? "" : folder + "/" + outputName),
                   0);
         EXPECT_EQ(messages, Messages{message}) << bookName;
         EXPECT_EQ(NamesIn(folder), before) << bookName;

@@ -46,7 +46,7 @@ TEST(ContentStepTest, AllThreadsGiveWhatOneGives) {
     for (unsigned workers : {1u, 2u, 7u}) {
         const std::string root = temp / std::to_string(workers);
         MakeTree(root);
-        ASSERT_EQ(ConvertBookContents(root, conversion, {}, workers), std::nullopt);
+        ASSERT_EQ(ConvertTree(root, conversion, {}, workers), std::nullopt);
         const std::map<std::string, std::string> tree = Tree(root);
         if (workers == 1) {
             serial = tree;
@@ -67,9 +67,8 @@ TEST(ContentStepTest, AStopLeavesTheNamesAsTheyWere) {
     MakeTree(root);
     std::stop_source stop;
     stop.request_stop();
-    EXPECT_EQ(
-        ConvertBookContents(root, {*loaded.converter, text::Profile::Char}, stop.get_token(), 2),
-        std::nullopt);
+    EXPECT_EQ(ConvertTree(root, {*loaded.converter, text::Profile::Char}, stop.get_token(), 2),
+              std::nullopt);
     EXPECT_TRUE(fs::exists(root + "/文本/卷1/第4节.xhtml"));
 }
 

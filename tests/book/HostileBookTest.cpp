@@ -32,7 +32,7 @@ class HostileBookTest : public testing::Test, public CBookConverter {
         options.archiverPath = archiver;
         std::string output;
         ReplaceExtension(output, book, "_corvela.epub");
-        return Convert(options, book, output);
+        return ConvertBook(options, book, output);
     }
     std::map<std::string, std::string> Output() const {
         return ReadArchive(books + "/novel_corvela.epub");

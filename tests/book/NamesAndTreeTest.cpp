@@ -4,6 +4,8 @@
 #include "book/BookConverter.hpp"
 #include "book/archive/ArchiverCommands.hpp"
 #include "book/archive/ZipNameRelabel.hpp"
+#include "book/tree/ContentStep.hpp"
+#include "book/tree/UnpackedTree.hpp"
 #include "platform/FileSystem.hpp"
 #include "tests/support/BookFiles.hpp"
 
@@ -37,10 +39,8 @@ TEST(DerivedNamesTest, FollowTheLastDotOfThePath) {
 }
 
 TEST(CommandLinesTest, AreExactlyTheTemplates) {
-    std::string winRarExtract;
-    CBookConverter().BuildWinRarExtractCommand("/Program Files/WinRAR.exe", "/b/n.zip", "/b/n",
-                                               winRarExtract);
-    EXPECT_EQ(winRarExtract, "/Program Files/WinRAR.exe x \"/b/n.zip\" \"/b/n\"/");
+    EXPECT_EQ(BuildWinRarExtractCommandLine("/Program Files/WinRAR.exe", "/b/n.zip", "/b/n"),
+              "/Program Files/WinRAR.exe x \"/b/n.zip\" \"/b/n\"/");
     EXPECT_EQ(BuildUnzipExtractCommand("/b/n.zip", "/my b/n"),
               "unzip -o \"/b/n.zip\" -d \"/my b/n\"");
     EXPECT_EQ(BuildWinRarPackCommand("/P F/WinRAR.exe", "/b/n_corvela.epub", "/b/n"),
@@ -90,16 +90,18 @@ TEST(LinkedTreeTest, ConvertsAndDeletesButNeverTakesOrFollowsALink) {
     EXPECT_EQ(converter.FindStylesheet(root, found), 0);
     std::stop_source stopped;
     stopped.request_stop();
-    EXPECT_EQ(converter.ConvertTree(root, stopped.get_token()), 1);
+    const auto table = text::LoadConverter(text::Profile::Char).converter;
+    const TextConversion conversion{*table, text::Profile::Char};
+    EXPECT_EQ(ConvertTree(root, conversion, stopped.get_token(), 2), std::nullopt);
     EXPECT_EQ(ReadFileBytes(root + "/a/deep"), "简体书\n");
-    EXPECT_EQ(converter.ConvertTree(root), 1);
+    EXPECT_EQ(ConvertTree(root, conversion, {}, 2), std::nullopt);
     EXPECT_EQ(ReadFileBytes(root + "/a/deep"), "簡體書\n");
     ASSERT_EQ(::chmod((root + "/a/ro/f").c_str(), 0444) + ::chmod((root + "/a/ro").c_str(), 0555),
               0);
-    EXPECT_EQ(converter.DeleteTree(root), 1);
+    EXPECT_TRUE(DeleteTree(root));
     EXPECT_EQ(platform::TypeOf(root), platform::EntryType::Missing);
     EXPECT_EQ(ReadFileBytes(outside / "dir/user.css"), "简体书\n");
-    EXPECT_EQ(converter.DeleteTree(root), 0);
+    EXPECT_FALSE(DeleteTree(root));
 }
 
 TEST(ZipNameRelabelTest, RelabelsOnlyTheUtf8NamesOfDosEntriesThatUnzipWouldRecode) {

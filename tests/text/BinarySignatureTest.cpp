@@ -63,4 +63,42 @@ TEST(BinarySignature, NamesEachFormatByItsFirstBytesAndNoText) {
     }
 }
 
+struct TextCase {
+    const char* name;
+    std::string bytes;
+    bool taken;
+};
+
+// Which files a book converts: the signature first, then the marker or the lenient test.
+TEST(IsTakenForUtf8Text, TakesMarkedOrLenientlyWellFormedBytesWithoutASignature) {
+    std::string chinese, accented;
+    for (int i = 0; i < 300; ++i) {
+        chinese += "中";
+        accented += "é";
+    }
+    const TextCase cases[] = {
+        {"empty", "", true},
+        {"zero byte", "a\0b"s, true},
+        {"chinese", "简体中文", true},
+        {"gbk", "\xD6\xD0\xCE\xC4", false},
+        {"utf-16", "\xFF\xFE-N\x87\x65"s, false},
+        {"stray continuation", "a\x80", false},
+        {"cut sequence", "\xE4\xB8z", false},
+        {"cut at the end", "\xE4\xB8", false},
+        {"overlong and surrogate pass", "\xC0\x80\xED\xA0\x80", true},
+        {"any lead byte passes", "\xFF\x80\x80\x80\x80\x80\x80\x80", true},
+        {"300 sequences, then a stray byte", chinese + "\x80", false},
+        {"accepted at the 301st sequence", accented + "é\xE4", true},
+        {"marker admits ill-formed", "utf-8简\xD6\xD0\x80\xC0", true},
+        {"upper-case marker", "charset=UTF-8 \xFE", true},
+        {"marker in other case", "encoding=\"Utf-8\" \xD6\xD0", false},
+        {"marker after zero byte", "\xD6\xD0\0utf-8"s, false},
+        {"image with a marker", "GIF89a\x01\0\x01\0\x80\0\0!\xFE charset=utf-8 简"s, false},
+        {"font with a marker", "wOFFOTTO utf-8 简", false},
+    };
+    for (const TextCase& c : cases) {
+        EXPECT_EQ(text::IsTakenForUtf8Text(c.bytes), c.taken) << c.name;
+    }
+}
+
 }  // namespace

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "tests/support/BookFiles.hpp"
+#include "tests/support/OpenccConverter.hpp"
 #include "tests/support/TempFolder.hpp"
 #include "text/content/BookTextConversion.hpp"
-#include "text/convert/OpenccConverter.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
 namespace {
@@ -162,8 +162,8 @@ TEST(ConvertBookText, MatchesWholeFileLibopenccOnTheSampleBooks) {
         std::shared_ptr<const text::TextConverter> reference =
             text::LoadConverter(info.profile).converter;
         if (text::IsPhraseProfile(info.profile)) {
-            reference = std::make_shared<text::OpenccConverter>(text::OpenccDataFolder() + "/" +
-                                                                std::string(info.name) + ".json");
+            reference = std::make_shared<testing_support::OpenccConverter>(
+                text::OpenccDataFolder() + "/" + std::string(info.name) + ".json");
         }
         for (const auto& [name, bytes] : files) {
             std::string want = reference->Convert(bytes);

@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/OpenccConverter.hpp"
 #include "tests/support/TempFolder.hpp"
 #include "tests/text/PhraseCases.hpp"
-#include "text/convert/OpenccConverter.hpp"
 #include "text/phrase/PhraseConverter.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
@@ -102,7 +102,7 @@ TEST(PhraseConverterTest, SampleBooksAndOpenccsOwnCasesComeOutAsLibopenccMakesTh
     for (const text::Profile profile : kPhraseProfiles) {
         const text::LoadedConverter loaded = text::LoadConverter(profile);
         ASSERT_NE(loaded.converter, nullptr) << loaded.error;
-        const text::OpenccConverter reference(ConfigOf(profile));
+        const testing_support::OpenccConverter reference(ConfigOf(profile));
         EXPECT_EQ(FirstDifference(*loaded.converter, reference, Each(texts)), "")
             << text::InfoOf(profile).name;
     }
@@ -114,7 +114,7 @@ TEST(PhraseConverterTest, GeneratedKeysAndOverlapsComeOutAsLibopenccMakesThem) {
         const text::OpenccConfiguration configuration =
             text::ReadOpenccConfiguration(ConfigOf(profile));
         const text::PhraseConverter ours(configuration);
-        const text::OpenccConverter reference(ConfigOf(profile));
+        const testing_support::OpenccConverter reference(ConfigOf(profile));
         testing_support::PhraseCaseGenerator cases(configuration, 7);
         int made = 0;
         EXPECT_EQ(FirstDifference(ours, reference,
@@ -189,7 +189,7 @@ TEST(PhraseConverterTest, EveryShortStringComesOutAsLibopenccMakesItInSmallConfi
         const std::string path = folder / ("config" + std::to_string(i) + ".json");
         WriteFileBytes(path, configurations[i]);
         const text::PhraseConverter ours(path);
-        const text::OpenccConverter reference(path);
+        const testing_support::OpenccConverter reference(path);
         EXPECT_EQ(FirstDifference(ours, reference, AllStrings("abcdeBZ")), "") << configurations[i];
     }
 }

@@ -5,8 +5,8 @@
 #include <iostream>
 #include <string>
 
+#include "tests/support/OpenccConverter.hpp"
 #include "tests/text/PhraseCases.hpp"
-#include "text/convert/OpenccConverter.hpp"
 #include "text/phrase/PhraseConverter.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
             text::OpenccDataFolder() + "/" + std::string(info.name) + ".json";
         const text::OpenccConfiguration configuration = text::ReadOpenccConfiguration(config);
         const text::PhraseConverter ours(configuration);
-        const text::OpenccConverter reference(config);
+        const testing_support::OpenccConverter reference(config);
         testing_support::PhraseCaseGenerator cases(configuration, seed);
         long profileDifferences = 0;
         for (long i = 0; i < count; ++i) {

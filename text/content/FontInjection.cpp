@@ -1,11 +1,6 @@
 #include "text/content/FontInjection.hpp"
 
-#include <new>
-#include <optional>
 #include <vector>
-
-#include "platform/ReplacementFile.hpp"
-#include "text/convert/FileBuffers.hpp"
 
 namespace {
 
@@ -18,7 +13,7 @@ bool IsWhitespaceByte(char byte) {
 }
 
 // Case 1: the sources go in front of the ";" that ends the "src:" value of the first
-// "@font-face" rule. No pieces (file unchanged) when that rule has no "}", "src:" or ";".
+// "@font-face" rule. No pieces (nothing to add) when that rule has no "}", "src:" or ";".
 Pieces ExtendFontRule(std::string_view searchable, std::string_view whole, std::size_t rule) {
     const std::size_t ruleEnd = searchable.find('}', rule);
     if (ruleEnd == npos) {
@@ -54,42 +49,22 @@ Pieces PlanRewrite(std::string_view searchable, std::string_view whole) {
     return rule != npos ? ExtendFontRule(searchable, whole, rule) : AddFontRule(searchable, whole);
 }
 
-bool WritePieces(platform::ReplacementFile& replacement, const Pieces& pieces) {
-    for (std::string_view piece : pieces) {
-        if (!replacement.Write(piece.data(), piece.size())) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 namespace text {
 
-RewriteResult InjectFontStylesheetReporting(const std::string& path) {
-    try {
-        std::string failure;
-        std::optional<WholeFile> whole = OpenAndReadWhole(path, failure);
-        if (!whole) {
-            return RewriteResult::Failed(std::move(failure));
-        }
-        const unsigned char* bytes = whole->bytes.get();
-        const std::string_view content(reinterpret_cast<const char*>(bytes), whole->size);
-        const Pieces pieces = PlanRewrite(TextBeforeZero(bytes, whole->size), content);
-        if (pieces.empty()) {
-            return RewriteResult::Skipped();
-        }
-        return ReplaceContent(path, [&pieces](platform::ReplacementFile& replacement) {
-            return WritePieces(replacement, pieces);
-        });
-    } catch (const std::bad_alloc&) {
-        return RewriteResult::Failed(std::string(kOutOfMemory));
+std::optional<std::string> InjectFontStylesheet(std::string_view stylesheet) {
+    // Matching stops at a zero byte; the bytes after it are kept all the same.
+    const Pieces pieces = PlanRewrite(stylesheet.substr(0, stylesheet.find('\0')), stylesheet);
+    if (pieces.empty()) {
+        return std::nullopt;
     }
+    std::string rewritten;
+    rewritten.reserve(stylesheet.size() + FontFaceWithBodyRule.size());
+    for (std::string_view piece : pieces) {
+        rewritten += piece;
+    }
+    return rewritten;
 }
 
 }  // namespace text
-
-int InjectFontStylesheet(const std::string& path) {
-    return text::InjectFontStylesheetReporting(path).status == text::RewriteStatus::Failed ? 0 : 1;
-}

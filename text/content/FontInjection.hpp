@@ -2,29 +2,19 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "text/convert/FileRewrite.hpp"
-
 namespace text {
 
-// Adds the e-reader font locations to the stylesheet at path: the new content goes to a new
-// file that then takes the stylesheet's place, keeping its permission bits, so a failure leaves
-// it as it was. Rewritten; Skipped when there is nothing to add; Failed with the reason when it
-// cannot be opened, read in full or held in memory, or the new content cannot be written or
-// put in place. Memory: the file's size and a few dozen bytes.
-RewriteResult InjectFontStylesheetReporting(const std::string& path);
-
-}  // namespace text
-
-// InjectFontStylesheetReporting as a number: 1 once the file was opened and read (changed or
-// not) and any rewrite succeeded, 0 when it cannot be opened or read in full, or the rewrite
-// fails.
-int InjectFontStylesheet(const std::string& path);
+// The stylesheet with the e-reader font locations added: the first "@font-face" rule gets them
+// as extra sources; without one, the rule for the family "zw" goes in and the first usable
+// "body" rule (or a new one) gets the family. nullopt when there is nothing to add (a first
+// "@font-face" rule without "src:", ";" or "}"). Matching stops at the first zero byte.
+std::optional<std::string> InjectFontStylesheet(std::string_view stylesheet);
 
 // The texts the injection writes, byte for byte; none ends with a zero byte.
-namespace text {
 
 namespace detail {
 // The concatenation of parts, stored once at compile time.

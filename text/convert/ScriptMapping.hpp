@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-// The Simplified-to-Traditional mapping that the script conversion calls once per file, and
-// the character table that implements it from an OpenCC character dictionary.
+// The Simplified-to-Traditional mapping that the character table converter calls, and the
+// table that implements it from an OpenCC character dictionary.
 namespace text {
 
 // Error numbers of the mapping, the platform's own numbers for these causes.

@@ -102,6 +102,43 @@ bool IsMpegAudioFrame(std::string_view head) {
     return version != 1 && layer != 0 && bitRate != 0xF && samplingRate != 3;
 }
 
+// "utf-8" or "UTF-8" anywhere before the first zero byte.
+bool MentionsUtf8(std::string_view bytes) {
+    const std::string_view searchable = bytes.substr(0, bytes.find('\0'));
+    return searchable.find("utf-8") != std::string_view::npos ||
+           searchable.find("UTF-8") != std::string_view::npos;
+}
+
+// The first design's well-formedness test, kept as it decides which files a book converts:
+// lenient about lead bytes, and it accepts the text at the 301st completed multi-byte sequence
+// without looking further.
+bool PassesLenientUtf8Test(std::string_view bytes) {
+    constexpr int kSequencesBeforeAccept = 300;
+    int expected = 0;
+    int completed = 0;
+    for (const char signedByte : bytes) {
+        const auto byte = static_cast<unsigned char>(signedByte);
+        if (expected > 0) {
+            if ((byte & 0xC0) != 0x80) {
+                return false;
+            }
+            if (--expected == 0 && completed++ == kSequencesBeforeAccept) {
+                return true;
+            }
+        } else if (byte >= 0x80) {
+            int leadingOnes = 0;
+            for (unsigned mask = 0x80; mask != 0 && (byte & mask) != 0; mask >>= 1) {
+                ++leadingOnes;
+            }
+            if (leadingOnes == 1) {
+                return false;
+            }
+            expected = leadingOnes - 1;
+        }
+    }
+    return expected == 0;
+}
+
 }  // namespace
 
 std::optional<std::string_view> BinaryFormatOf(std::string_view head) {
@@ -126,6 +163,12 @@ std::optional<std::string_view> BinaryFormatOf(std::string_view head) {
         return "MP3";
     }
     return std::nullopt;
+}
+
+bool IsTakenForUtf8Text(std::string_view bytes) {
+    // A signature wins over the marker: an image's comment may say "utf-8".
+    return !HasBinarySignature(bytes.substr(0, kSignatureLength)) &&
+           (MentionsUtf8(bytes) || PassesLenientUtf8Test(bytes));
 }
 
 }  // namespace text

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string_view>
 
-// Recognises files that are binary by their first bytes, whatever text they happen to hold
-// later (a GIF comment may well say "charset=utf-8").
+// Tells the files a book converts as text from the others: binary formats by their first bytes,
+// whatever text they happen to hold later (a GIF comment may well say "charset=utf-8").
 namespace text {
 
 // The most leading bytes any signature looks at; a caller may pass just these.
@@ -19,5 +19,9 @@ std::optional<std::string_view> BinaryFormatOf(std::string_view head);
 inline bool HasBinarySignature(std::string_view head) {
     return BinaryFormatOf(head).has_value();
 }
+
+// True when bytes are taken for UTF-8 text: no binary format's signature at the start, and they
+// say "utf-8" or "UTF-8" before their first zero byte or pass a lenient well-formedness test.
+bool IsTakenForUtf8Text(std::string_view bytes);
 
 }  // namespace text

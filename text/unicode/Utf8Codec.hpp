@@ -2,11 +2,10 @@
 
 #include <cstddef>
 
-// The lossless UTF-8 codec behind Utf8ToUtf16 and Utf16ToUtf8. Well-formed UTF-8 decodes to
-// UTF-16 (four-byte sequences to surrogate pairs); every byte that does not start a well-formed
-// sequence decodes to the lone unit U+DC00 + byte (U+DC80..U+DCFF), which the encoder writes
-// back as that one byte. So encoding the decoding of any bytes before a zero byte gives them
-// back unchanged.
+// The lossless UTF-8 codec of the text layer. Well-formed UTF-8 decodes to UTF-16 (four-byte
+// sequences to surrogate pairs); every byte that does not start a well-formed sequence decodes
+// to the lone unit U+DC00 + byte (U+DC80..U+DCFF), which the encoder writes back as that one
+// byte. So encoding the decoding of any bytes before a zero byte gives them back unchanged.
 namespace text {
 
 // First unit of the range that carries undecodable bytes 0x80..0xFF.
@@ -37,15 +36,3 @@ EncodeResult EncodeUtf8(unsigned char* bytes, std::size_t capacity, const char16
 std::size_t WellFormedCharacterLength(const unsigned char* bytes, std::size_t available);
 
 }  // namespace text
-
-// Returns 1 when bytes[0..length) pass the well-formedness test, 0 otherwise.
-int IsUtf8Text(const unsigned char* bytes, std::size_t length);
-
-// Decodes bytes into units; capacity is the room in bytes (two per unit), not counting the
-// terminating zero unit. Returns the units written, terminator not counted.
-std::size_t Utf8ToUtf16(char16_t* units, std::size_t capacity, const unsigned char* bytes,
-                        std::size_t length);
-
-// Encodes the zero-terminated units into bytes; capacity counts bytes with the final zero.
-// Returns the units encoded.
-std::size_t Utf16ToUtf8(unsigned char* bytes, std::size_t capacity, const char16_t* units);

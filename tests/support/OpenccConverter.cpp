@@ -1,11 +1,11 @@
-#include "text/convert/OpenccConverter.hpp"
+#include "tests/support/OpenccConverter.hpp"
 
 #include <opencc/Exception.hpp>
 #include <opencc/SimpleConverter.hpp>
 
 #include <stdexcept>
 
-namespace text {
+namespace testing_support {
 
 OpenccConverter::OpenccConverter(const std::string& configPath) {
     try {
@@ -27,4 +27,4 @@ void OpenccConverter::ConvertWellFormed(std::string_view utf8, std::string& out)
     out += converter_->Convert(utf8.data(), utf8.size());
 }
 
-}  // namespace text
+}  // namespace testing_support

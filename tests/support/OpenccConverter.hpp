@@ -9,11 +9,11 @@ namespace opencc {
 class SimpleConverter;
 }
 
-namespace text {
+namespace testing_support {
 
 // A converter that hands the text to libopencc with one of its configurations: the reference
 // output of every phrase profile.
-class OpenccConverter final : public TextConverter {
+class OpenccConverter final : public text::TextConverter {
   public:
     // Loads the configuration file (a .json); throws std::runtime_error with a readable reason
     // when it is missing or damaged.
@@ -26,4 +26,4 @@ class OpenccConverter final : public TextConverter {
     std::unique_ptr<const opencc::SimpleConverter> converter_;
 };
 
-}  // namespace text
+}  // namespace testing_support

@@ -1,0 +1,72 @@
+#include "text/content/FontInjection.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kRule(text::FontFaceRule), kWithBody(text::FontFaceWithBodyRule);
+const std::string kExtra(text::ExtraFontSources), kLine(text::BodyFontLine);
+
+TEST(FontInjectionTest, TheTextsItWritesAreBuiltFromTheOneSourceList) {
+    const std::string sources(text::FontSourceList);
+    EXPECT_EQ(sources.size() + kRule.size() + kWithBody.size() + kExtra.size() + kLine.size(),
+              456u + 495 + 530 + 457 + 27);
+    EXPECT_EQ(kRule, "@font-face {\nfont-family:\"zw\";\nsrc:" + sources + ";\n}\n");
+    EXPECT_EQ(kWithBody, kRule + "body { font-family: 'zw', serif; }\n");
+    EXPECT_EQ(kExtra + kLine, "," + sources + "\n font-family: 'zw', serif;");
+}
+
+struct InjectionCase {
+    const char* name;
+    std::string before;
+    std::optional<std::string> after;  // nullopt: nothing to add
+};
+
+std::string WithBothRules(const std::string& css) {
+    return kWithBody + css;
+}
+
+TEST(FontInjectionTest, AddsTheFontsWhereEachCaseSays) {
+    std::string twice = WithBothRules("p{margin:0em}");
+    twice.insert(kRule.rfind(';'), kExtra);
+    const InjectionCase cases[] = {
+        // The first "@font-face" rule gets the sources before the first ";" after its "src:".
+        {"font-face", "@font-face{src:url(a.ttf);}", "@font-face{src:url(a.ttf)" + kExtra + ";}"},
+        {"first font-face only", "@font-face{src:a;}@font-face{src:b;}",
+         "@font-face{src:a" + kExtra + ";}@font-face{src:b;}"},
+        {"semicolon in url", "@font-face{src:url(data:x;b) f;}",
+         "@font-face{src:url(data:x" + kExtra + ";b) f;}"},
+        {"font-face never closed", "@font-face{src:url(a.ttf);", std::nullopt},
+        {"first font-face without src", "@font-face{font-family:a;}\n@font-face{src:b;}",
+         std::nullopt},
+        {"src without semicolon", "@font-face{font-family:a;src:url(a)}\np{x:y;}", std::nullopt},
+        {"second run", WithBothRules("p{margin:0em}"), twice},
+        // Without one, a usable "body" (first, at the start or after whitespace) gets the family.
+        {"body first", "body{margin:0}", kRule + "body{" + kLine + "margin:0}"},
+        {"body after space", "p{} body {x}", kRule + "p{} body {" + kLine + "x}"},
+        {"body after tab", "p{}\tbody {x}", kRule + "p{}\tbody {" + kLine + "x}"},
+        {"body after line feed", "p{}\nbody {x}", kRule + "p{}\nbody {" + kLine + "x}"},
+        {"body after vertical tab", "p{}\vbody {x}", kRule + "p{}\vbody {" + kLine + "x}"},
+        {"body after form feed", "p{}\fbody {x}", kRule + "p{}\fbody {" + kLine + "x}"},
+        {"body after return", "p{}\rbody {x}", kRule + "p{}\rbody {" + kLine + "x}"},
+        {"body as a word's start", "h1{}\nbodytext{y}", kRule + "h1{}\nbodytext{" + kLine + "y}"},
+        {"zero byte after body", "body{a}\0z"s, kRule + "body{" + kLine + "a}\0z"s},
+        // Otherwise, and for a usable "body" without a "{" after it, both rules go in front.
+        // Matching is case-sensitive and stops at a zero byte.
+        {"no body", "p{margin:0em}", WithBothRules("p{margin:0em}")},
+        {"empty", "", kWithBody},
+        {"tbody first", "table tbody{x:y}\nbody{a:b}",
+         WithBothRules("table tbody{x:y}\nbody{a:b}")},
+        {"class first", ".body{x} body{y}", WithBothRules(".body{x} body{y}")},
+        {"upper case", "@FONT-FACE{src:a;}\nBODY{x}", WithBothRules("@FONT-FACE{src:a;}\nBODY{x}")},
+        {"body after zero byte", "p{x}\0 body{y}"s, WithBothRules("p{x}\0 body{y}"s)},
+        {"body without brace", "p{x:y}\n/* body */", WithBothRules("p{x:y}\n/* body */")},
+    };
+    for (const InjectionCase& c : cases) {
+        EXPECT_EQ(text::InjectFontStylesheet(c.before), c.after) << c.name;
+    }
+}
+
+}  // namespace
