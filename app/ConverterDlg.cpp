@@ -63,8 +63,7 @@ CConverterDlg::CConverterDlg(CUserPrompts& prompts, std::chrono::milliseconds bo
       ExitButton(Text(kExitCaption), this),
       ClearButton(Text(kClearCaption), this),
       SystemMenuShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this),
-      AppIcon(),
-      Converter([this](const std::string& text) { ShowJobError(text); }) {
+      AppIcon() {
     setObjectName(QStringLiteral("IDD_CONVERTER_DIALOG"));
     setWindowTitle(Text(kDialogTitle));
     AppIcon.addFile(QStringLiteral(":/corvela/corvela-48.png"));
@@ -390,11 +389,15 @@ void CConverterDlg::BatchWorker(std::stop_token stop, std::vector<std::string> b
         return StartBook(stop, static_cast<int>(book), job);
     };
     callbacks.bookFinished = [this, stop](std::size_t book, const BookOutcome& outcome) {
+        // The user sees the job's alert, and closes it, before the row tells the outcome.
+        if (!outcome.alert.empty()) {
+            ShowJobError(outcome.alert);
+        }
         if (stop.stop_requested()) {
             return;
         }
         CallOnUiThread(this, stop, [this, row = static_cast<int>(book), outcome] {
-            SetBookStatus(row, Text(outcome.converted ? kStatusDone : kStatusNotDone),
+            SetBookStatus(row, Text(outcome.IsConverted() ? kStatusDone : kStatusNotDone),
                           QString::fromStdString(outcome.reason));
             return true;
         });

@@ -18,7 +18,7 @@
 
 #include "app/ConversionChoice.hpp"
 #include "app/UserPrompts.hpp"
-#include "app/WindowBookConverter.hpp"
+#include "book/BookConverter.hpp"
 #include "book/JobOptions.hpp"
 
 // The main window: the archiver path box, the book list with a status per book, and the
@@ -99,7 +99,7 @@ class CConverterDlg : public QDialog {
     QIcon AppIcon;
     QStringList BookPathList;
     ConversionChoice Choice;  // UI thread only; a batch takes a copy
-    CWindowBookConverter Converter;
+    CBookConverter Converter;
     bool BatchRunning = false;
     std::stop_source BatchStop;
     // The waiter joins the worker; the UI thread touches WorkerThread only while no batch runs.

@@ -1,10 +1,10 @@
 #include "book/BookConverter.hpp"
 
 #include <cerrno>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "book/BookChecks.hpp"
@@ -16,6 +16,7 @@
 #include "book/tree/ContentStep.hpp"
 #include "book/tree/ParallelTasks.hpp"
 #include "book/tree/UnpackedTree.hpp"
+#include "platform/ErrorReason.hpp"
 #include "platform/File.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/Process.hpp"
@@ -33,7 +34,6 @@ constexpr const char* kWinRarPathWrong = "WINRAR 路径错误";
 constexpr const char* kPathHoldsQuote = "路径含有引号，无法处理";
 constexpr const char* kNoExtension = "文件没有扩展名，无法处理";
 constexpr const char* kOutputIsBook = "输出文件与原书相同，无法处理";
-constexpr const char* kStopped = "已停止";
 constexpr const char* kNameList = ".names";
 
 bool HoldsQuote(const std::string& path) {
@@ -57,20 +57,21 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string WithError(const std::string& what, int error) {
-    return what + "：" + platform::ErrorText(error);
+// How a step ended the job, or nullopt when the job goes on.
+using Failure = std::optional<BookOutcome>;
+
+// A step that fails with reason, when there is one.
+Failure FailedWith(std::optional<std::string> reason) {
+    return reason ? Failure(BookOutcome::Failed(std::move(*reason))) : std::nullopt;
 }
 
-// Why a step failed, or nullopt when it succeeded.
-using Failure = std::optional<std::string>;
-
-// Runs one tool of the job; shows the step's message when the tool cannot be started (unless
-// only its command line was too long: tooLong is then set). The reason when the tool did not
-// run to an end that the archiver takes for success.
-Failure RunStep(CBookConverter& job, const Archiver& archiver, const ToolStep& step,
-                const std::stop_token& stop, bool* tooLong = nullptr) {
+// Runs one tool of the job. A tool that cannot be started fails the job with the step's message
+// for the user to see at once (unless only its command line was too long: tooLong is then set);
+// a tool that does not run to an end that the archiver takes for success fails it too.
+Failure RunStep(const Archiver& archiver, const ToolStep& step, const std::stop_token& stop,
+                bool* tooLong = nullptr) {
     if (stop.stop_requested()) {
-        return kStopped;
+        return BookOutcome::Stopped();
     }
     const ToolResult result =
         platform::RunTool(step.command, step.workingDirectory, stop, step.standardInput);
@@ -78,24 +79,25 @@ Failure RunStep(CBookConverter& job, const Archiver& archiver, const ToolStep& s
         if (tooLong) {
             *tooLong = true;
         }
-        return WithError("书的顶层文件太多，命令行放不下", E2BIG);
+        return BookOutcome::Failed(platform::ReasonOf("书的顶层文件太多，命令行放不下", E2BIG));
     }
     if (result.outcome == ToolOutcome::NotStarted) {
-        job.ShowError(step.failureMessage);
-        return result.startError ? WithError(step.failureMessage, result.startError)
-                                 : std::string(step.failureMessage);
+        return BookOutcome::Failed(result.startError
+                                       ? platform::ReasonOf(step.failureMessage, result.startError)
+                                       : std::string(step.failureMessage),
+                                   step.failureMessage);
     }
     if (result.stopped) {
-        return kStopped;
+        return BookOutcome::Stopped();
     }
     if (result.outcome == ToolOutcome::WaitFailed) {
-        return std::string(step.failureMessage) + "：无法等待其结束";
+        return BookOutcome::Failed(std::string(step.failureMessage) + "：无法等待其结束");
     }
     if (result.signal != 0) {
-        return std::string(step.failureMessage) + "：被信号 " + std::to_string(result.signal) +
-               " 终止";
+        return BookOutcome::Failed(std::string(step.failureMessage) + "：被信号 " +
+                                   std::to_string(result.signal) + " 终止");
     }
-    return archiver.Judge(step, result.exitStatus);
+    return FailedWith(archiver.Judge(step, result.exitStatus));
 }
 
 // name moved into folder when one is given: a book in a read-only folder is unpacked elsewhere.
@@ -117,11 +119,13 @@ Failure Unpack(CBookConverter& job, const Archiver& archiver, const std::string&
         std::optional<std::string> second =
             scratch.MakeSecondName(bookPath, archiveName, relabel.has_value());
         if (!second) {
-            return "无法在书旁建立解包用的文件 " + archiveName + "：" + scratch.Error();
+            return BookOutcome::Failed(
+                platform::ReasonOf("无法在书旁建立解包用的文件 " + archiveName, scratch.Error()));
         }
         archiveName = secondName = *second;
         if (relabel && !ApplyCentralDirectoryPatch(archiveName, *relabel)) {
-            return WithError("无法改写 " + archiveName + " 的条目名称", errno);
+            return BookOutcome::Failed(
+                platform::ReasonOf("无法改写 " + archiveName + " 的条目名称", errno));
         }
     }
     std::string wantedFolder = bookPath;
@@ -129,29 +133,31 @@ Failure Unpack(CBookConverter& job, const Archiver& archiver, const std::string&
     wantedFolder = InScratchFolder(wantedFolder, scratchFolder);
     std::optional<std::string> folder = scratch.MakeFolder(wantedFolder);
     if (!folder) {
-        return "无法建立解包文件夹 " + wantedFolder + "：" + scratch.Error();
+        return BookOutcome::Failed(
+            platform::ReasonOf("无法建立解包文件夹 " + wantedFolder, scratch.Error()));
     }
     scratch.SetUnpackFolder(*folder);
-    Failure failure = RunStep(job, archiver, archiver.Unpack(archiveName, *folder), stop);
+    Failure failure = RunStep(archiver, archiver.Unpack(archiveName, *folder), stop);
     if (!secondName.empty()) {
         scratch.Remove(secondName);
     }
     if (failure) {
         return failure;
     }
-    return PrepareUnpackedTree(*folder);
+    return FailedWith(PrepareUnpackedTree(*folder));
 }
 
 // Writes the top-level names of folder but mimetype into the file listPath, one a line.
 Failure WriteNameList(const std::string& folder, const std::string& listPath) {
     const std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
     if (!entries) {
-        return WithError("无法读取解包文件夹", errno);
+        return BookOutcome::Failed(platform::ReasonOf("无法读取解包文件夹", errno));
     }
     std::string names;
     for (const FolderEntry& entry : *entries) {
         if (entry.name.find('\n') != std::string::npos) {
-            return "书的顶层文件太多，命令行放不下，而文件名 " + entry.name + " 含有换行";
+            return BookOutcome::Failed("书的顶层文件太多，命令行放不下，而文件名 " + entry.name +
+                                       " 含有换行");
         }
         if (entry.name != "mimetype") {
             names += entry.name + "\n";
@@ -159,20 +165,20 @@ Failure WriteNameList(const std::string& folder, const std::string& listPath) {
     }
     std::optional<platform::File> list = platform::File::CreateAlways(listPath);
     if (!list || list->Write(names.data(), names.size()) != names.size()) {
-        return WithError("无法写出文件名清单 " + listPath, errno);
+        return BookOutcome::Failed(platform::ReasonOf("无法写出文件名清单 " + listPath, errno));
     }
     return std::nullopt;
 }
 
 // Runs the archiver's pack steps; when the last one's command line is too long, packs the
 // names from a list instead.
-Failure RunPackSteps(CBookConverter& job, const Archiver& archiver, const std::string& packedName,
+Failure RunPackSteps(const Archiver& archiver, const std::string& packedName,
                      const std::string& folder, const std::string& partialFolder,
                      const std::stop_token& stop) {
     const std::vector<ToolStep> steps = archiver.Pack(packedName, folder);
     for (std::size_t i = 0; i < steps.size(); ++i) {
         bool tooLong = false;
-        Failure failure = RunStep(job, archiver, steps[i], stop, &tooLong);
+        Failure failure = RunStep(archiver, steps[i], stop, &tooLong);
         const std::string listPath = partialFolder + "/" + kNameList;
         const std::optional<ToolStep> fromList =
             tooLong && i + 1 == steps.size() ? archiver.PackFromList(packedName, folder, listPath)
@@ -180,7 +186,7 @@ Failure RunPackSteps(CBookConverter& job, const Archiver& archiver, const std::s
         if (fromList) {
             failure = WriteNameList(folder, listPath);
             if (!failure) {
-                failure = RunStep(job, archiver, *fromList, stop);
+                failure = RunStep(archiver, *fromList, stop);
             }
         }
         if (failure) {
@@ -193,31 +199,32 @@ Failure RunPackSteps(CBookConverter& job, const Archiver& archiver, const std::s
 // Packs the unpack folder into a new file in a fresh folder beside outputPath and moves it into
 // place only when the pack succeeded and holds every file: a failure or a stop leaves no
 // partial output, and an old output is replaced whole, never updated.
-Failure Pack(CBookConverter& job, const Archiver& archiver, const std::string& outputPath,
-             JobScratch& scratch, const std::stop_token& stop) {
+Failure Pack(const Archiver& archiver, const std::string& outputPath, JobScratch& scratch,
+             const std::stop_token& stop) {
     std::optional<std::string> partialFolder = scratch.MakeFolder(outputPath + ".partial");
     if (!partialFolder) {
-        return "无法在输出文件旁建立文件夹 " + outputPath + ".partial：" + scratch.Error();
+        return BookOutcome::Failed(platform::ReasonOf(
+            "无法在输出文件旁建立文件夹 " + outputPath + ".partial", scratch.Error()));
     }
     const std::string packedName = *partialFolder + "/" + BaseName(outputPath);
     const std::string& folder = scratch.UnpackFolder();
-    if (Failure failure = RunPackSteps(job, archiver, packedName, folder, *partialFolder, stop)) {
+    if (Failure failure = RunPackSteps(archiver, packedName, folder, *partialFolder, stop)) {
         return failure;
     }
     if (stop.stop_requested()) {
-        return kStopped;
+        return BookOutcome::Stopped();
     }
     if (platform::TypeOf(packedName) != EntryType::File) {
-        return "压缩程序没有写出文件";
+        return BookOutcome::Failed("压缩程序没有写出文件");
     }
-    if (Failure missing = CheckEverythingPacked(packedName, folder)) {
+    if (Failure missing = FailedWith(CheckEverythingPacked(packedName, folder))) {
         return missing;
     }
-    if (Failure failure = MarkUtf8Names(packedName)) {
+    if (Failure failure = FailedWith(MarkUtf8Names(packedName))) {
         return failure;
     }
     if (!platform::MoveReplacing(packedName, outputPath)) {
-        return WithError("无法把输出文件移到 " + outputPath, errno);
+        return BookOutcome::Failed(platform::ReasonOf("无法把输出文件移到 " + outputPath, errno));
     }
     return std::nullopt;
 }
@@ -251,70 +258,131 @@ const char* RefusalOf(const std::string& archiverPath, const std::string& bookPa
     return nullptr;
 }
 
+// FindStylesheet's search in folder, part of the tree at root. True once the search is over:
+// out holds the stylesheet found, or unreadable the reason why a folder that might hold an
+// earlier one cannot be read.
+bool SearchStylesheet(const std::string& root, const std::string& folder, std::string& out,
+                      std::optional<std::string>& unreadable) {
+    std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
+    if (!entries) {
+        const std::string name = folder == root ? "." : folder.substr(root.size() + 1);
+        unreadable = platform::ReasonOf("查找样式表时无法读取文件夹 " + name, errno);
+        return true;
+    }
+    for (const FolderEntry& entry : *entries) {
+        const std::string path = folder + "/" + entry.name;
+        if (entry.type == EntryType::File && entry.name.find(".css") != std::string::npos) {
+            out = path;
+            return true;
+        }
+        if (entry.type == EntryType::Folder && SearchStylesheet(root, path, out, unreadable)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Hands line to the front end's diagnostics, when it takes them.
+void Note(const JobOptions& options, const std::string& line) {
+    if (options.diagnostic) {
+        options.diagnostic(line);
+    }
+}
+
+// The font rule's step on the book unpacked at root. The phrase profiles convert a book without
+// a stylesheet: the font rule has no place there.
+Failure AddFontRule(CBookConverter& job, const JobOptions& options, const std::string& root) {
+    std::string stylesheet;
+    if (std::optional<std::string> unreadable = job.FindStylesheet(root, stylesheet)) {
+        return BookOutcome::Failed(*unreadable);
+    }
+    if (stylesheet.empty()) {
+        if (!text::IsPhraseProfile(options.profile)) {
+            return BookOutcome::Refused("书中没有样式表（.css），无法加入字型规则");
+        }
+        Note(options, "书中没有样式表，不加字型规则");
+        return std::nullopt;
+    }
+    if (!options.fontRule) {
+        return std::nullopt;
+    }
+    const text::RewriteResult injected = text::InjectFontStylesheetReporting(stylesheet);
+    if (injected.status == text::RewriteStatus::Failed) {
+        return BookOutcome::Failed("无法加入字型规则：" + injected.reason);
+    }
+    const std::string name = stylesheet.substr(root.size() + 1);
+    Note(options, injected.status == text::RewriteStatus::Rewritten
+                      ? "字型规则写入 " + name
+                      : "样式表 " + name + " 的 @font-face 规则不完整，字型规则没有写入");
+    return std::nullopt;
+}
+
+// The font rule and the text step on the book unpacked at root.
+Failure ConvertUnpacked(CBookConverter& job, const JobOptions& options,
+                        const text::TextConverter& converter, const std::string& root,
+                        const std::stop_token& stop) {
+    if (stop.stop_requested()) {
+        return BookOutcome::Stopped();
+    }
+    if (Failure failure = AddFontRule(job, options, root)) {
+        return failure;
+    }
+    const unsigned workers = options.workers > 0 ? options.workers : WorkerCount();
+    if (std::optional<TreeFailure> failure =
+            ConvertBookContents(root, {converter, options.profile}, stop, workers)) {
+        return failure->refused ? BookOutcome::Refused(std::move(failure->reason))
+                                : BookOutcome::Failed(std::move(failure->reason));
+    }
+    if (stop.stop_requested()) {
+        return BookOutcome::Stopped();
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int CBookConverter::ConvertBook(const std::string& archiverPath, const std::string& bookPath,
                                 const std::string& outputPath, std::stop_token stop) {
     JobOptions options;
     options.archiverPath = archiverPath;
-    return Convert(options, bookPath, outputPath, std::move(stop)).converted ? 1 : 0;
+    return Convert(options, bookPath, outputPath, std::move(stop)).IsConverted() ? 1 : 0;
 }
 
 BookOutcome CBookConverter::Convert(const JobOptions& options, const std::string& bookPath,
                                     const std::string& outputPath, std::stop_token stop) {
     const std::string& archiverPath = options.archiverPath;
     if (!archiverPath.empty() && !FileExists(archiverPath)) {
-        ShowError(kWinRarPathWrong);
-        return BookOutcome::NotConverted(kWinRarPathWrong);
+        return BookOutcome::Refused(kWinRarPathWrong, kWinRarPathWrong);
     }
     if (!platform::File::OpenForReading(bookPath)) {
-        return BookOutcome::NotConverted(WithError("无法打开书文件", errno));
+        return BookOutcome::Failed(platform::ReasonOf("无法打开书文件", errno));
     }
     if (const char* refusal = RefusalOf(archiverPath, bookPath, outputPath)) {
-        ShowError(refusal);
-        return BookOutcome::NotConverted(refusal);
+        return BookOutcome::Refused(refusal, refusal);
     }
     const text::LoadedConverter loaded = ConverterFor(options);
     if (!loaded.converter) {
-        return BookOutcome::NotConverted(loaded.error);
+        return BookOutcome::Failed(loaded.error);
     }
     // zip runs inside the unpack folder: every name it is given must be a full path.
     const std::string book = platform::AbsolutePath(bookPath);
     const std::string output = platform::AbsolutePath(outputPath);
     const std::string scratchFolder = platform::AbsolutePath(options.scratchFolder);
     JobScratch scratch;
-    if (Failure refusal =
+    if (std::optional<std::string> refusal =
             CheckBeforeUnpack(book, scratchFolder.empty() ? FolderOf(book) : scratchFolder)) {
-        return BookOutcome::NotConverted(*refusal);
+        return BookOutcome::Refused(*refusal);
     }
     const std::unique_ptr<Archiver> archiver = ChooseArchiver(archiverPath);
     if (Failure failure = Unpack(*this, *archiver, book, scratchFolder, scratch, stop)) {
-        return BookOutcome::NotConverted(*failure);
+        return *failure;
     }
-    if (stop.stop_requested()) {
-        return BookOutcome::NotConverted(kStopped);
+    if (Failure failure =
+            ConvertUnpacked(*this, options, *loaded.converter, scratch.UnpackFolder(), stop)) {
+        return *failure;
     }
-    // The phrase profiles convert a book without a stylesheet: the font rule has no place there.
-    std::string stylesheet;
-    const bool hasStylesheet = FindStylesheet(scratch.UnpackFolder(), stylesheet) == 1;
-    if (!hasStylesheet && !text::IsPhraseProfile(options.profile)) {
-        return BookOutcome::NotConverted("书中没有样式表（.css），无法加入字型规则");
-    }
-    if (hasStylesheet && options.fontRule) {
-        const text::RewriteResult injected = text::InjectFontStylesheetReporting(stylesheet);
-        if (injected.status == text::RewriteStatus::Failed) {
-            return BookOutcome::NotConverted("无法加入字型规则：" + injected.reason);
-        }
-    }
-    if (Failure failure = ConvertBookContents(
-            scratch.UnpackFolder(), {*loaded.converter, options.profile}, stop, WorkerCount())) {
-        return BookOutcome::NotConverted(*failure);
-    }
-    if (stop.stop_requested()) {
-        return BookOutcome::NotConverted(kStopped);
-    }
-    if (Failure failure = Pack(*this, *archiver, output, scratch, stop)) {
-        return BookOutcome::NotConverted(*failure);
+    if (Failure failure = Pack(*archiver, output, scratch, stop)) {
+        return *failure;
     }
     return BookOutcome::Converted();
 }
@@ -338,32 +406,17 @@ int CBookConverter::StripExtension(std::string& buffer) {
     return 1;
 }
 
-void CBookConverter::ShowError(const std::string& text) {
-    std::fprintf(stderr, "%s\n", text.c_str());
-}
-
 void CBookConverter::BuildWinRarExtractCommand(const std::string& archiverPath,
                                                const std::string& archiveName,
                                                const std::string& unpackFolder, std::string& out) {
     out = BuildWinRarExtractCommandLine(archiverPath, archiveName, unpackFolder);
 }
 
-int CBookConverter::FindStylesheet(const std::string& folder, std::string& out) {
-    std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
-    if (!entries) {
-        return 0;
-    }
-    for (const FolderEntry& entry : *entries) {
-        const std::string path = folder + "/" + entry.name;
-        if (entry.type == EntryType::File && entry.name.find(".css") != std::string::npos) {
-            out = path;
-            return 1;
-        }
-        if (entry.type == EntryType::Folder && FindStylesheet(path, out)) {
-            return 1;
-        }
-    }
-    return 0;
+std::optional<std::string> CBookConverter::FindStylesheet(const std::string& folder,
+                                                          std::string& out) {
+    std::optional<std::string> unreadable;
+    SearchStylesheet(folder, folder, out, unreadable);
+    return unreadable;
 }
 
 int CBookConverter::ConvertTree(const std::string& folder, std::stop_token stop) {

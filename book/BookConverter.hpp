@@ -1,23 +1,25 @@
 #pragma once
 
+#include <optional>
 #include <stop_token>
 #include <string>
 
 #include "book/BookOutcome.hpp"
 #include "book/JobOptions.hpp"
 
-// The per-book job and its routines. Holds no state, so one object serves every book; a front
-// end derives from it to show ShowError's messages its own way.
+// The per-book job and its routines. Holds no state, so one object serves every book. The job
+// never prints: what it has to tell is in the outcome it returns, and the options' diagnostics.
 class CBookConverter {
   public:
     virtual ~CBookConverter() = default;
 
     // Converts the book at bookPath into outputPath with the archiver at archiverPath (empty:
-    // zip and unzip). Returns 1 when the book was converted, 0 when not; messages go through
-    // ShowError. A stop request ends the running tool and leaves the book as it was.
+    // zip and unzip). Returns 1 when the book was converted, 0 when not. A stop request ends the
+    // running tool and leaves the book as it was.
     int ConvertBook(const std::string& archiverPath, const std::string& bookPath,
                     const std::string& outputPath, std::stop_token stop = {});
-    // As ConvertBook with the batch's options; the outcome says why a book was not converted.
+    // As ConvertBook with the batch's options; the outcome says how the job ended and why a book
+    // was not converted.
     BookOutcome Convert(const JobOptions& options, const std::string& bookPath,
                         const std::string& outputPath, std::stop_token stop = {});
 
@@ -27,16 +29,15 @@ class CBookConverter {
     int ReplaceExtension(std::string& out, const std::string& path, const std::string& tail);
     // Cuts buffer at its last "."; returns 1, or 0 with buffer unchanged when it is refused.
     int StripExtension(std::string& buffer);
-    // Tells the user text; blocks the calling thread until the user has seen it.
-    virtual void ShowError(const std::string& text);
 
     // Writes into out the WinRAR command that unpacks archiveName into unpackFolder.
     void BuildWinRarExtractCommand(const std::string& archiverPath, const std::string& archiveName,
                                    const std::string& unpackFolder, std::string& out);
-    // Returns 1 and writes into out the full path of the first file under folder (depth first,
-    // names in byte order) whose name contains ".css"; 0 with out unchanged when there is none
-    // or folder cannot be read.
-    int FindStylesheet(const std::string& folder, std::string& out);
+    // Writes into out the full path of the first file under folder (depth first, names in byte
+    // order) whose name contains ".css"; out stays unchanged when there is none. Returns the
+    // reason, with the system's, when a folder on the way cannot be read (it might hold an
+    // earlier stylesheet); nullopt otherwise.
+    std::optional<std::string> FindStylesheet(const std::string& folder, std::string& out);
     // Hands every file under folder to the script conversion, which converts the text files in
     // place; stops early on a stop request. Returns 1.
     int ConvertTree(const std::string& folder, std::stop_token stop = {});

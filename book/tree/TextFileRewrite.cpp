@@ -1,8 +1,8 @@
 #include "book/tree/TextFileRewrite.hpp"
 
-#include <cstring>
 #include <new>
 
+#include "platform/ErrorReason.hpp"
 #include "platform/File.hpp"
 #include "platform/ReplacementFile.hpp"
 #include "text/content/BookTextConversion.hpp"
@@ -30,14 +30,14 @@ std::optional<std::string> ReadWhole(const std::string& path) {
 }
 
 // Writes bytes to a new file beside path, with its permissions, and moves it over path; the
-// system's reason when that fails.
-std::optional<std::string> ReplaceWhole(const std::string& path, const std::string& bytes) {
+// error number (errno) when that fails, else 0.
+int ReplaceWhole(const std::string& path, const std::string& bytes) {
     platform::ReplacementFile replacement(path);
     if (replacement.Opened() && replacement.Write(bytes.data(), bytes.size()) &&
         replacement.Commit()) {
-        return std::nullopt;
+        return 0;
     }
-    return std::strerror(replacement.Error());
+    return replacement.Error();
 }
 
 }  // namespace
@@ -64,8 +64,8 @@ std::optional<std::string> ConvertTextFileOfBook(const std::string& path,
         if (converted == *bytes) {
             return std::nullopt;
         }
-        if (const std::optional<std::string> error = ReplaceWhole(path, converted)) {
-            return "无法写回 " + shownName + "：" + *error;
+        if (const int error = ReplaceWhole(path, converted)) {
+            return platform::ReasonOf("无法写回 " + shownName, error);
         }
         return std::nullopt;
     } catch (const std::bad_alloc&) {

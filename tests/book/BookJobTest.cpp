@@ -18,7 +18,17 @@ constexpr const char* kFontLocation = "res:///opt/sony/ebook/FONT/zw.ttf";
 class BookJobTest : public testing::Test, public CBookConverter {
   protected:
     BookJobTest() { std::filesystem::create_directory(books); }
-    void ShowError(const std::string& text) override { messages.push_back(text); }
+    // The job as the int routine runs it, its alert kept as the message the window shows.
+    int ConvertBook(const std::string& archiver, const std::string& book, const std::string& output,
+                    std::stop_token stop = {}) {
+        JobOptions options;
+        options.archiverPath = archiver;
+        const BookOutcome outcome = CBookConverter::Convert(options, book, output, stop);
+        if (!outcome.alert.empty()) {
+            messages.push_back(outcome.alert);
+        }
+        return outcome.IsConverted() ? 1 : 0;
+    }
 
     // Writes the sample book with extra entries.
     std::string MakeBook(const std::string& name, const std::vector<ZipEntryPlan>& extra = {}) {

@@ -37,7 +37,6 @@ std::optional<WholeFile> OpenAndReadWhole(const std::string& path, std::string& 
         PrintDiagnostic("Terminal failure: Unable to read from file.\n");
         return std::nullopt;
     }
-    PrintDiagnostic("hFile size: %10lld\n", static_cast<long long>(*size));
     auto bytes = TryAllocate<unsigned char>(*size + 1);
     if (!bytes) {
         failure = kOutOfMemory;

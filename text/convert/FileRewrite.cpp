@@ -1,14 +1,13 @@
 #include "text/convert/FileRewrite.hpp"
 
-#include <system_error>
-
+#include "platform/ErrorReason.hpp"
 #include "platform/ReplacementFile.hpp"
 #include "text/convert/Diagnostics.hpp"
 
 namespace text {
 
 std::string SystemFailure(std::string_view step, int error) {
-    return std::string(step) + "：" + std::generic_category().message(error);
+    return platform::ReasonOf(std::string(step), error);
 }
 
 RewriteResult ReplaceContent(const std::string& path,
