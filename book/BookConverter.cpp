@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "book/BookChecks.hpp"
+#include "book/FontRuleStep.hpp"
 #include "book/archive/Archiver.hpp"
 #include "book/archive/ArchiverCommands.hpp"
 #include "book/archive/ZipNameRelabel.hpp"
@@ -258,73 +259,13 @@ const char* RefusalOf(const std::string& archiverPath, const std::string& bookPa
     return nullptr;
 }
 
-// FindStylesheet's search in folder, part of the tree at root. True once the search is over:
-// out holds the stylesheet found, or unreadable the reason why a folder that might hold an
-// earlier one cannot be read.
-bool SearchStylesheet(const std::string& root, const std::string& folder, std::string& out,
-                      std::optional<std::string>& unreadable) {
-    std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
-    if (!entries) {
-        const std::string name = folder == root ? "." : folder.substr(root.size() + 1);
-        unreadable = platform::ReasonOf("查找样式表时无法读取文件夹 " + name, errno);
-        return true;
-    }
-    for (const FolderEntry& entry : *entries) {
-        const std::string path = folder + "/" + entry.name;
-        if (entry.type == EntryType::File && entry.name.find(".css") != std::string::npos) {
-            out = path;
-            return true;
-        }
-        if (entry.type == EntryType::Folder && SearchStylesheet(root, path, out, unreadable)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// Hands line to the front end's diagnostics, when it takes them.
-void Note(const JobOptions& options, const std::string& line) {
-    if (options.diagnostic) {
-        options.diagnostic(line);
-    }
-}
-
-// The font rule's step on the book unpacked at root. The phrase profiles convert a book without
-// a stylesheet: the font rule has no place there.
-Failure AddFontRule(CBookConverter& job, const JobOptions& options, const std::string& root) {
-    std::string stylesheet;
-    if (std::optional<std::string> unreadable = job.FindStylesheet(root, stylesheet)) {
-        return BookOutcome::Failed(*unreadable);
-    }
-    if (stylesheet.empty()) {
-        if (!text::IsPhraseProfile(options.profile)) {
-            return BookOutcome::Refused("书中没有样式表（.css），无法加入字型规则");
-        }
-        Note(options, "书中没有样式表，不加字型规则");
-        return std::nullopt;
-    }
-    if (!options.fontRule) {
-        return std::nullopt;
-    }
-    const text::RewriteResult injected = text::InjectFontStylesheetReporting(stylesheet);
-    if (injected.status == text::RewriteStatus::Failed) {
-        return BookOutcome::Failed("无法加入字型规则：" + injected.reason);
-    }
-    const std::string name = stylesheet.substr(root.size() + 1);
-    Note(options, injected.status == text::RewriteStatus::Rewritten
-                      ? "字型规则写入 " + name
-                      : "样式表 " + name + " 的 @font-face 规则不完整，字型规则没有写入");
-    return std::nullopt;
-}
-
 // The font rule and the text step on the book unpacked at root.
-Failure ConvertUnpacked(CBookConverter& job, const JobOptions& options,
-                        const text::TextConverter& converter, const std::string& root,
-                        const std::stop_token& stop) {
+Failure ConvertUnpacked(const JobOptions& options, const text::TextConverter& converter,
+                        const std::string& root, const std::stop_token& stop) {
     if (stop.stop_requested()) {
         return BookOutcome::Stopped();
     }
-    if (Failure failure = AddFontRule(job, options, root)) {
+    if (Failure failure = AddFontRule(options, root)) {
         return failure;
     }
     const unsigned workers = options.workers > 0 ? options.workers : WorkerCount();
@@ -378,7 +319,7 @@ BookOutcome CBookConverter::Convert(const JobOptions& options, const std::string
         return *failure;
     }
     if (Failure failure =
-            ConvertUnpacked(*this, options, *loaded.converter, scratch.UnpackFolder(), stop)) {
+            ConvertUnpacked(options, *loaded.converter, scratch.UnpackFolder(), stop)) {
         return *failure;
     }
     if (Failure failure = Pack(*archiver, output, scratch, stop)) {
@@ -414,9 +355,7 @@ void CBookConverter::BuildWinRarExtractCommand(const std::string& archiverPath,
 
 std::optional<std::string> CBookConverter::FindStylesheet(const std::string& folder,
                                                           std::string& out) {
-    std::optional<std::string> unreadable;
-    SearchStylesheet(folder, folder, out, unreadable);
-    return unreadable;
+    return FindStylesheetUnder(folder, out);
 }
 
 int CBookConverter::ConvertTree(const std::string& folder, std::stop_token stop) {

@@ -33,10 +33,8 @@ class CBookConverter {
     // Writes into out the WinRAR command that unpacks archiveName into unpackFolder.
     void BuildWinRarExtractCommand(const std::string& archiverPath, const std::string& archiveName,
                                    const std::string& unpackFolder, std::string& out);
-    // Writes into out the full path of the first file under folder (depth first, names in byte
-    // order) whose name contains ".css"; out stays unchanged when there is none. Returns the
-    // reason, with the system's, when a folder on the way cannot be read (it might hold an
-    // earlier stylesheet); nullopt otherwise.
+    // FindStylesheetUnder (book/FontRuleStep): the first file under folder whose name contains
+    // ".css" into out; the reason when a folder on the way cannot be read.
     std::optional<std::string> FindStylesheet(const std::string& folder, std::string& out);
     // Hands every file under folder to the script conversion, which converts the text files in
     // place; stops early on a stop request. Returns 1.

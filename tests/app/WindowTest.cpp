@@ -411,12 +411,19 @@ class WindowTest : public QObject {
         QCOMPARE(StatusChanges, QStringList({"0:处理中", "0:未处理", "1:处理中", "1:未处理",
                                              "2:处理中", "2:未处理"}));
         QCOMPARE(Entries().size(), 5);
+        // An archiver that cannot be started: the box names the step, the row's reason adds why.
+        Prompts.Errors.clear();
+        PathBox().setText(File("WinRAR.exe"));
+        StartAndWaitForTheEnd();
+        QCOMPARE(Prompts.Errors, QStringList(3, "调用 WinRAR 失败"));
+        QCOMPARE(ToolTips(0)[0], QString("调用 WinRAR 失败：Permission denied"));
     }
     void whileABatchRunsCommandsAreRefusedAndThePathBoxCounts() {
         const QStringList books = MakeBooks({true, true, true});
         StartHeld(books);
         // The first book's job waits on its box; meanwhile the user tries everything.
         QTRY_COMPARE_WITH_TIMEOUT(Prompts.OpenErrorBoxCount(), 1, kBatchTimeout);
+        QCOMPARE(Column(0)[0], QString("处理中"));  // until the user has closed the box
         Click("IDOK");
         for (const char* command : {"IDC_ADD_BOOKS", "IDC_CLEAR_BOOKS"}) {
             emit Get(command).clicked();  // as if the button were usable

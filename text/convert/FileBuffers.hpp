@@ -39,9 +39,8 @@ struct WholeFile {
 };
 
 // Opens the file at path for reading and writing (a file we may not write is not ours to
-// rewrite) and reads it whole, printing its "hFile size" line; nullopt, having printed the
-// diagnostic line and set failure to a readable reason, when it cannot be opened, sized, held
-// or read in full.
+// rewrite) and reads it whole; nullopt, having printed the diagnostic line and set failure to
+// a readable reason, when it cannot be opened, sized, held or read in full.
 std::optional<WholeFile> OpenAndReadWhole(const std::string& path, std::string& failure);
 
 // The bytes of bytes[0..size) before the first zero byte, all of them when there is none.
