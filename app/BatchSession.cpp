@@ -25,11 +25,7 @@ QString Text(const char* utf8) {
 
 CBatchSession::CBatchSession(QObject& window, CUserPrompts& prompts,
                              std::chrono::milliseconds bookPause, BatchReports reports)
-    : Window(window),
-      Prompts(prompts),
-      BookPause(bookPause),
-      Reports(std::move(reports)),
-      Converter([this](const std::string& text) { ShowJobError(text); }) {}
+    : Window(window), Prompts(prompts), BookPause(bookPause), Reports(std::move(reports)) {}
 
 CBatchSession::~CBatchSession() {
     Stop();
@@ -68,11 +64,15 @@ void CBatchSession::BatchWorker(std::stop_token stop, std::vector<std::string> b
         return StartBook(stop, static_cast<int>(book), job);
     };
     callbacks.bookFinished = [this, stop](std::size_t book, const BookOutcome& outcome) {
+        // The user sees the job's alert, and closes it, before the row tells the outcome.
+        if (!outcome.alert.empty()) {
+            ShowJobError(outcome.alert);
+        }
         if (stop.stop_requested()) {
             return;
         }
         CallOnUiThread(&Window, stop, [this, row = static_cast<int>(book), outcome] {
-            Reports.setBookStatus(row, Text(outcome.converted ? kStatusDone : kStatusNotDone),
+            Reports.setBookStatus(row, Text(outcome.IsConverted() ? kStatusDone : kStatusNotDone),
                                   QString::fromStdString(outcome.reason));
             return true;
         });

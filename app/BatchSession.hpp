@@ -10,7 +10,7 @@
 
 #include "app/ConversionChoice.hpp"
 #include "app/UserPrompts.hpp"
-#include "app/WindowBookConverter.hpp"
+#include "book/BookConverter.hpp"
 #include "book/JobOptions.hpp"
 
 class QObject;
@@ -57,7 +57,7 @@ class CBatchSession {
     CUserPrompts& Prompts;
     const std::chrono::milliseconds BookPause;
     const BatchReports Reports;
-    CWindowBookConverter Converter;
+    CBookConverter Converter;
     bool Running = false;
     std::stop_source BatchStop;
     // The waiter joins the worker; the UI thread touches WorkerThread only while no batch runs.

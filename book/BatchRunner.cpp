@@ -10,13 +10,13 @@
 #include <thread>
 #include <utility>
 
+#include "book/tree/ParallelTasks.hpp"
 #include "platform/FileSystem.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
 namespace {
 
 constexpr const char* kOutputTail = "_corvela.epub";
-constexpr const char* kStopped = "已停止";
 constexpr const char* kSameOutput = "输出文件与前一本书相同，无法处理";
 
 // One spelling per place: absolute, without "." and "..", with the links of its existing part
@@ -33,17 +33,18 @@ bool SamePlace(const std::string& a, const std::string& normalisedA, const std::
     return normalisedA == normalisedB || platform::SameFile(a, b);
 }
 
-// What a batch knows before any job runs: where each book goes, which books are refused because
-// an earlier book writes their output, and which must wait for an earlier book because one
-// writes what the other reads (so N at a time make what one at a time makes).
+// What a batch knows before any job runs: where each book goes, which books end without a job
+// (refused because an earlier book writes their output, or failed with the batch), and which
+// must wait for an earlier book because one writes what the other reads (so N at a time make
+// what one at a time makes).
 struct BatchPlan {
     std::vector<std::string> outputs;
-    std::vector<std::optional<std::string>> refusals;
+    std::vector<std::optional<BookOutcome>> endsEarly;
     std::vector<std::vector<std::size_t>> waitsFor;
 };
 
 BatchPlan PlanBatch(const std::vector<std::string>& books, std::vector<std::string> outputs) {
-    BatchPlan plan{std::move(outputs), std::vector<std::optional<std::string>>(books.size()),
+    BatchPlan plan{std::move(outputs), std::vector<std::optional<BookOutcome>>(books.size()),
                    std::vector<std::vector<std::size_t>>(books.size())};
     std::vector<std::string> sources, targets;
     for (std::size_t i = 0; i < books.size(); ++i) {
@@ -53,7 +54,7 @@ BatchPlan PlanBatch(const std::vector<std::string>& books, std::vector<std::stri
     for (std::size_t i = 0; i < books.size(); ++i) {
         for (std::size_t j = 0; j < i; ++j) {
             if (SamePlace(plan.outputs[i], targets[i], plan.outputs[j], targets[j])) {
-                plan.refusals[i] = kSameOutput;
+                plan.endsEarly[i] = BookOutcome::Refused(kSameOutput);
             }
             if (SamePlace(books[i], sources[i], plan.outputs[j], targets[j]) ||
                 SamePlace(plan.outputs[i], targets[i], books[j], sources[j])) {
@@ -122,7 +123,7 @@ void Rest(std::chrono::milliseconds pause, const std::stop_token& stop) {
 }
 
 // Loads the profile's converter into options once for the batch; when it cannot be loaded, every
-// book is refused with the reason.
+// book fails with the reason.
 void LoadSharedConverter(JobOptions& options, BatchPlan& plan) {
     text::LoadedConverter loaded = text::LoadConverter(options.profile);
     options.converter = loaded.converter;
@@ -130,8 +131,16 @@ void LoadSharedConverter(JobOptions& options, BatchPlan& plan) {
         const std::string why = "无法载入转换方式 " +
                                 std::string(text::InfoOf(options.profile).name) + "：" +
                                 loaded.error;
-        std::fill(plan.refusals.begin(), plan.refusals.end(), why);
+        std::fill(plan.endsEarly.begin(), plan.endsEarly.end(), BookOutcome::Failed(why));
     }
+}
+
+// The threads of each book's text step when books are converted at a time within budget
+// (0: one per hardware thread).
+unsigned WorkersPerBook(unsigned budget, std::size_t books) {
+    const std::size_t threads = budget > 0 ? budget : WorkerCount();
+    return static_cast<unsigned>(
+        std::max<std::size_t>(1, threads / std::max<std::size_t>(books, 1)));
 }
 
 // Runs work on count threads, the calling thread one of them, and returns when all are done.
@@ -172,6 +181,8 @@ std::vector<BookOutcome> CBatchRunner::Run(const std::vector<std::string>& books
     if (!shared.converter && !books.empty()) {
         LoadSharedConverter(shared, plan);
     }
+    const std::size_t atATime = std::min<std::size_t>(std::max(Options.jobs, 1u), books.size());
+    shared.workers = WorkersPerBook(Options.threadBudget, atATime);
 
     BatchReport report(books.size(), callbacks);
     std::atomic<std::size_t> next{0};
@@ -183,13 +194,13 @@ std::vector<BookOutcome> CBatchRunner::Run(const std::vector<std::string>& books
             options.scratchFolder = Options.outputFolder;
         }
         if (stop.stop_requested() || !report.Starting(i, options)) {
-            report.Finished(i, BookOutcome::NotConverted(kStopped));
+            report.Finished(i, BookOutcome::Stopped());
             return;
         }
         // Books are taken in order, so the earlier books waited for are running or done.
         report.WaitFor(plan.waitsFor[i]);
-        report.Finished(i, plan.refusals[i]
-                               ? BookOutcome::NotConverted(*plan.refusals[i])
+        report.Finished(i, plan.endsEarly[i]
+                               ? *plan.endsEarly[i]
                                : Job.ConvertBook(options, books[i], plan.outputs[i], stop));
         Rest(Options.pauseAfterBook, stop);
     };
@@ -198,6 +209,6 @@ std::vector<BookOutcome> CBatchRunner::Run(const std::vector<std::string>& books
             convertBook(i);
         }
     };
-    RunOnThreads(std::min<std::size_t>(std::max(Options.jobs, 1u), books.size()), work);
+    RunOnThreads(atATime, work);
     return report.TakeOutcomes();
 }

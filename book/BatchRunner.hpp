@@ -13,10 +13,14 @@
 
 // What a batch asks for beyond each book's job.
 struct BatchOptions {
-    JobOptions job;
+    JobOptions job;                               // its workers are the batch's to set
     unsigned jobs = 1;                            // books converted at a time
     std::string outputFolder;                     // empty: each output beside its book
     std::chrono::milliseconds pauseAfterBook{0};  // rest of a worker after each book's report
+    // The threads the batch may keep busy (0: one per hardware thread): each of the books
+    // converted at a time gets an equal share for its text step, at least one thread, so books
+    // times workers stay within the larger of the budget and jobs.
+    unsigned threadBudget = 0;
 };
 
 // What a batch tells its front end. The callbacks are called on the batch's threads, one at a

@@ -9,6 +9,7 @@
 
 #include "book/archive/CentralDirectory.hpp"
 #include "book/tree/UnpackedTree.hpp"
+#include "platform/ErrorReason.hpp"
 #include "platform/File.hpp"
 #include "platform/FileSystem.hpp"
 
@@ -62,7 +63,7 @@ std::optional<std::string> CheckBeforeUnpack(const std::string& bookPath,
                                              const std::string& folder) {
     std::optional<platform::File> book = platform::File::OpenForReading(bookPath);
     if (!book) {
-        return "无法打开书文件：" + platform::ErrorText(errno);
+        return platform::ReasonOf("无法打开书文件", errno);
     }
     const std::optional<CentralDirectory> directory = ReadCentralDirectory(*book);
     std::uint64_t unpacked = 0;

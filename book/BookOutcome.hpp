@@ -3,11 +3,31 @@
 #include <string>
 #include <utility>
 
-// How one book's job ended: converted, or not with the reason a user can read.
-struct BookOutcome {
-    bool converted = false;
-    std::string reason;  // empty when converted
+// How a book's job ended.
+enum class OutcomeKind {
+    Converted,  // the output is in place
+    Stopped,    // a stop request ended the job, which left the book as it was
+    Refused,    // declined before anything changed, for a reason in the book or the paths
+    Failed,     // something went wrong while working: a tool, the file system, the memory
+};
 
-    static BookOutcome Converted() { return {true, ""}; }
-    static BookOutcome NotConverted(std::string why) { return {false, std::move(why)}; }
+// How one book's job ended, with the reason a user can read when it was not converted.
+struct BookOutcome {
+    OutcomeKind kind = OutcomeKind::Converted;
+    std::string reason;  // empty when converted
+    // What a front end that can interrupt its user tells at once, before it shows the book as
+    // not converted (the window's message box): the user's own choice of paths or archiver is
+    // wrong, or the archiver cannot be started. Empty for every other outcome.
+    std::string alert;
+
+    bool IsConverted() const { return kind == OutcomeKind::Converted; }
+
+    static BookOutcome Converted() { return {}; }
+    static BookOutcome Stopped() { return {OutcomeKind::Stopped, "已停止", ""}; }
+    static BookOutcome Refused(std::string why, std::string alert = "") {
+        return {OutcomeKind::Refused, std::move(why), std::move(alert)};
+    }
+    static BookOutcome Failed(std::string why, std::string alert = "") {
+        return {OutcomeKind::Failed, std::move(why), std::move(alert)};
+    }
 };

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "text/convert/TextConverter.hpp"
 #include "text/profile/ConversionProfile.hpp"
@@ -15,4 +17,9 @@ struct JobOptions {
     bool fontRule = true;  // add the e-reader font locations to the stylesheet
     // Where the book's second name and unpack folder go; empty: beside the book.
     std::string scratchFolder;
+    // The threads of the book's text step; 0: one per hardware thread.
+    unsigned workers = 0;
+    // Receives the job's notes on the book's files, a line each without a line feed, on the
+    // thread that runs the job; may be empty. The job itself never prints.
+    std::function<void(std::string_view line)> diagnostic;
 };

@@ -147,9 +147,10 @@ std::string CliUsage() {
            "  --profile NAME     how to convert (default: char):\n" +
            profiles +
            "  --no-font-rule     leave the stylesheet's rules as the book has them\n"
-           "  --jobs N           convert N books at a time (default: the number of cores)\n"
+           "  --jobs N           convert N books at a time (default: the number of cores);\n"
+           "                     the books share the cores: max(cores, N) threads at most\n"
            "  --output-dir DIR   write the outputs into DIR under the books' own file names\n"
-           "  --verbose          also print the diagnostics of every file converted\n"
+           "  --verbose          also print the job's notes on each book's files\n"
            "  --quiet            print nothing but the status lines\n"
            "  --help             print this text and exit\n"
            "\n"

@@ -26,13 +26,20 @@ CCliReport::CCliReport(const std::vector<std::string>& books, Verbosity verbosit
                        LineWriter writeStatus)
     : Books(books),
       Quiet(verbosity == Verbosity::Quiet),
+      Verbose(verbosity == Verbosity::Verbose),
       WriteStatus(std::move(writeStatus)),
       Progress(books.size(), terminal && !Quiet) {}
 
 BatchCallbacks CCliReport::Callbacks() {
     BatchCallbacks callbacks;
-    callbacks.bookStarting = [this](std::size_t book, JobOptions&) {
+    callbacks.bookStarting = [this](std::size_t book, JobOptions& options) {
         Progress.Started(book, Books[book]);
+        if (Verbose) {
+            options.diagnostic = [this, book](std::string_view line) {
+                Progress.Around(
+                    [&] { WriteError("corvela-cli: " + Books[book] + ": " + std::string(line)); });
+            };
+        }
         return true;
     };
     callbacks.bookFinished = [this](std::size_t book, const BookOutcome&) {
@@ -45,9 +52,10 @@ BatchCallbacks CCliReport::Callbacks() {
 }
 
 void CCliReport::Report(std::size_t book, const BookOutcome& outcome) {
-    ++(outcome.converted ? Converted : NotConverted);
-    WriteStatus(std::string(outcome.converted ? kConverted : kNotConverted) + "\t" + Books[book]);
-    if (!outcome.converted && !Quiet) {
+    const bool converted = outcome.IsConverted();
+    ++(converted ? Converted : NotConverted);
+    WriteStatus(std::string(converted ? kConverted : kNotConverted) + "\t" + Books[book]);
+    if (!converted && !Quiet) {
         WriteError("corvela-cli: " + Books[book] + ": " + outcome.reason);
     }
 }

@@ -11,7 +11,8 @@
 
 // What the command line tells about a batch: a status line per book on standard output, in the
 // order given ("处理完毕" or "未处理", a tab, the path); on standard error, unless quiet, the
-// reason of each book not converted, the progress on a terminal and a summary at the end.
+// reason of each book not converted, the progress on a terminal and a summary at the end, and
+// when verbose the job's diagnostics.
 class CCliReport {
   public:
     using LineWriter = std::function<void(const std::string&)>;
@@ -31,6 +32,7 @@ class CCliReport {
 
     const std::vector<std::string>& Books;
     const bool Quiet;
+    const bool Verbose;
     LineWriter WriteStatus;
     CCliProgress Progress;
     std::size_t Converted = 0;

@@ -12,16 +12,15 @@
 #include "cli/CliReport.hpp"
 #include "platform/File.hpp"
 #include "platform/InterruptWatch.hpp"
-#include "platform/StandardOutputDiversion.hpp"
 
 namespace {
 
-// The job as the command line runs it: its messages are the books' reasons, which the report
-// prints once per book.
-class CQuietBookConverter : public CBookConverter {
-  public:
-    void ShowError(const std::string&) override {}
-};
+// Writes line and a line feed to standard output at once, so it keeps its place among the lines
+// on standard error.
+void WriteStatusLine(const std::string& line) {
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
 
 BatchOptions BatchOptionsOf(const CliOptions& options) {
     BatchOptions batch;
@@ -50,11 +49,9 @@ int main(int argc, char** argv) {
     platform::ReportFileSizeLimitAsError();
     std::stop_source stop;
     platform::InterruptWatch interrupts(stop);
-    // The file routines' diagnostics reach standard error only when asked for.
-    platform::StandardOutputDiversion output(options.verbosity == Verbosity::Verbose);
-    CQuietBookConverter job;
+    CBookConverter job;
     CCliReport report(options.books, options.verbosity, ::isatty(STDERR_FILENO) == 1,
-                      [&output](const std::string& line) { output.WriteLine(line); });
+                      WriteStatusLine);
     CBatchRunner(job, BatchOptionsOf(options))
         .Run(options.books, report.Callbacks(), stop.get_token());
     return report.Finish();

@@ -11,7 +11,6 @@
 
 #include <array>
 #include <cerrno>
-#include <cstring>
 #include <memory>
 
 #include "platform/File.hpp"
@@ -175,12 +174,6 @@ bool CreateFolderPath(const std::string& folder) {
             return TypeOf(folder) == EntryType::Folder || (errno = ENOTDIR, false);
         }
     }
-}
-
-std::string ErrorText(int error) {
-    std::array<char, 256> buffer{};
-    // The GNU variant: it returns the text, in buffer or a static string of its own.
-    return ::strerror_r(error, buffer.data(), buffer.size());
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -65,9 +65,6 @@ std::optional<std::uint64_t> FreeSpace(const std::string& folder);
 // Creates folder and every missing folder above it, for the owner alone; false when that fails.
 bool CreateFolderPath(const std::string& folder);
 
-// The system's text for the error number (errno), for a reason a user reads.
-std::string ErrorText(int error);
-
 // True when a and b name the same existing file (links followed); false otherwise.
 bool SameFile(const std::string& a, const std::string& b);
 

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     options.fontRule = fontRule == "on";
     CBookConverter job;
     const BookOutcome outcome = job.ConvertBook(options, argv[3], argv[4]);
-    if (!outcome.converted) {
+    if (!outcome.IsConverted()) {
         std::fprintf(stderr, "%s\n", outcome.reason.c_str());
         return 1;
     }

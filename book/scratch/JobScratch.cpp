@@ -27,7 +27,7 @@ std::string JobScratch::TemporaryName(const std::string& beside) {
 }
 
 std::optional<std::string> JobScratch::Fail() {
-    error_ = platform::ErrorText(errno);
+    error_ = errno;
     return std::nullopt;
 }
 

@@ -32,8 +32,8 @@ class JobScratch {
     // Records which folder the book was unpacked into.
     void SetUnpackFolder(const std::string& path) { unpackFolder_ = path; }
     const std::string& UnpackFolder() const { return unpackFolder_; }
-    // Why the last MakeFolder or MakeSecondName failed.
-    const std::string& Error() const { return error_; }
+    // Why the last MakeFolder or MakeSecondName failed: the error number (errno).
+    int Error() const { return error_; }
 
   private:
     struct Entry {
@@ -53,6 +53,6 @@ class JobScratch {
     std::string token_ = UniqueToken();
     int made_ = 0;
     std::vector<Entry> entries_;
-    std::string error_;
+    int error_ = 0;
     std::string unpackFolder_;
 };

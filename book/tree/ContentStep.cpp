@@ -1,5 +1,6 @@
 #include "book/tree/ContentStep.hpp"
 
+#include <utility>
 #include <vector>
 
 #include "book/tree/ParallelTasks.hpp"
@@ -34,21 +35,24 @@ std::vector<std::string> FilesUnder(const std::string& root) {
     return files;
 }
 
-std::optional<std::string> ConvertTree(const std::string& root, const TextConversion& conversion,
+std::optional<TreeFailure> ConvertTree(const std::string& root, const TextConversion& conversion,
                                        std::stop_token stop, unsigned workers) {
     std::vector<Rename> renames;
-    if (std::optional<std::string> refusal = PlanRenames(root, conversion.converter, renames)) {
-        return refusal;
+    if (std::optional<TreeFailure> failure = PlanRenames(root, conversion.converter, renames)) {
+        return failure;
     }
     const std::vector<std::string> files = FilesUnder(root);
     const auto convertOne = [&](std::size_t i) {
         return ConvertTextFile(files[i], files[i].substr(root.size() + 1), conversion);
     };
     if (std::optional<std::string> failure = RunTasks(files.size(), workers, stop, convertOne)) {
-        return failure;
+        return TreeFailure{std::move(*failure)};
     }
     if (stop.stop_requested()) {
         return std::nullopt;
     }
-    return ApplyRenames(renames, root);
+    if (std::optional<std::string> failure = ApplyRenames(renames, root)) {
+        return TreeFailure{std::move(*failure)};
+    }
+    return std::nullopt;
 }

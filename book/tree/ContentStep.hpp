@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "book/tree/TextFileRewrite.hpp"
+#include "book/tree/TreeRenames.hpp"
 
-// The conversion step of the job on an unpacked book at root: converts every text file on all
-// hardware threads, then gives each file and folder its converted name. Refuses the book, before
-// anything changes, when two names would become one. Returns the reason when the book cannot be
+// The conversion step of the job on an unpacked book at root: converts every text file on
+// workers threads, then gives each file and folder its converted name. Refuses the book, before
+// anything changes, when two names would become one. Fails with the reason when the book cannot be
 // converted whole (the tree is then part converted and must not be packed); nullopt when it was
 // converted or a stop request ended the step early (the caller asks the stop token).
-std::optional<std::string> ConvertTree(const std::string& root, const TextConversion& conversion,
+std::optional<TreeFailure> ConvertTree(const std::string& root, const TextConversion& conversion,
                                        std::stop_token stop, unsigned workers);
 
 // Every file under root, depth first and in byte order of the names.

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <new>
 
+#include "platform/ErrorReason.hpp"
 #include "platform/File.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/ReplacementFile.hpp"
@@ -44,7 +45,7 @@ std::optional<std::string> ReplaceFileContents(const std::string& path,
         const std::optional<std::string> bytes = ReadWhole(path);
         if (!bytes) {
             const int error = errno;
-            return "无法读取 " + shownName + "：" + platform::ErrorText(error);
+            return platform::ReasonOf("无法读取 " + shownName, error);
         }
         const std::optional<std::string> replaced = transform(*bytes);
         if (!replaced) {
@@ -55,7 +56,7 @@ std::optional<std::string> ReplaceFileContents(const std::string& path,
             replacement.Commit()) {
             return std::nullopt;
         }
-        return "无法写回 " + shownName + "：" + platform::ErrorText(replacement.Error());
+        return platform::ReasonOf("无法写回 " + shownName, replacement.Error());
     } catch (const std::bad_alloc&) {
         return "内存不足，无法转换 " + shownName;
     }

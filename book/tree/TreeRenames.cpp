@@ -1,8 +1,10 @@
 #include "book/tree/TreeRenames.hpp"
 
+#include <cerrno>
 #include <map>
 
 #include "book/tree/UnpackedTree.hpp"
+#include "platform/ErrorReason.hpp"
 #include "platform/FileSystem.hpp"
 #include "text/content/NameConversion.hpp"
 
@@ -21,12 +23,13 @@ std::string InBook(const std::string& path, const std::string& root) {
     return path.substr(root.size() + 1);
 }
 
-std::optional<std::string> PlanFolder(const std::string& root, const std::string& folder,
+std::optional<TreeFailure> PlanFolder(const std::string& root, const std::string& folder,
                                       const text::TextConverter& converter,
                                       std::vector<Rename>& renames) {
     std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
     if (!entries) {
-        return "无法读取文件夹 " + (folder == root ? "." : InBook(folder, root));
+        return TreeFailure{platform::ReasonOf(
+            "无法读取文件夹 " + (folder == root ? "." : InBook(folder, root)), errno)};
     }
     std::map<std::string, std::string> takenBy;  // a name after conversion, and whose it is
     std::vector<Rename> own;
@@ -34,7 +37,7 @@ std::optional<std::string> PlanFolder(const std::string& root, const std::string
         const std::string path = folder + "/" + entry.name;
         const bool keep = KeepsItsName(InBook(path, root));
         if (entry.type == EntryType::Folder && !keep) {
-            if (std::optional<std::string> failure = PlanFolder(root, path, converter, renames)) {
+            if (std::optional<TreeFailure> failure = PlanFolder(root, path, converter, renames)) {
                 return failure;
             }
         }
@@ -42,8 +45,9 @@ std::optional<std::string> PlanFolder(const std::string& root, const std::string
             keep ? entry.name : text::ConvertFileName(entry.name, converter);
         const auto [taken, fresh] = takenBy.emplace(converted, entry.name);
         if (!fresh) {
-            return InBook(folder + "/" + taken->second, root) + " 与 " + InBook(path, root) +
-                   " 转换后同名，无法处理";
+            return TreeFailure{InBook(folder + "/" + taken->second, root) + " 与 " +
+                                   InBook(path, root) + " 转换后同名，无法处理",
+                               true};
         }
         if (converted != entry.name) {
             own.push_back({path, folder + "/" + converted});
@@ -55,7 +59,7 @@ std::optional<std::string> PlanFolder(const std::string& root, const std::string
 
 }  // namespace
 
-std::optional<std::string> PlanRenames(const std::string& root,
+std::optional<TreeFailure> PlanRenames(const std::string& root,
                                        const text::TextConverter& converter,
                                        std::vector<Rename>& renames) {
     return PlanFolder(root, root, converter, renames);
@@ -65,7 +69,9 @@ std::optional<std::string> ApplyRenames(const std::vector<Rename>& renames,
                                         const std::string& root) {
     for (const Rename& rename : renames) {
         if (!platform::MoveNoReplace(rename.from, rename.to)) {
-            return "无法把 " + InBook(rename.from, root) + " 改名为 " + InBook(rename.to, root);
+            return platform::ReasonOf(
+                "无法把 " + InBook(rename.from, root) + " 改名为 " + InBook(rename.to, root),
+                errno);
         }
     }
     return std::nullopt;

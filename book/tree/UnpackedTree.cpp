@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/ErrorReason.hpp"
+
 using platform::EntryType;
 using platform::FolderEntry;
 
@@ -26,12 +28,12 @@ std::optional<std::string> BreakHardLink(const std::string& path) {
     }
     const std::string copy = path + "~corvela-copy";
     if (!platform::CopyNoReplace(path, copy)) {
-        return "无法复制有硬链接的文件 " + path + "：" + platform::ErrorText(errno);
+        return platform::ReasonOf("无法复制有硬链接的文件 " + path, errno);
     }
     if (!platform::MoveReplacing(copy, path)) {
         const int error = errno;
         platform::RemoveFile(copy);
-        return "无法替换有硬链接的文件 " + path + "：" + platform::ErrorText(error);
+        return platform::ReasonOf("无法替换有硬链接的文件 " + path, error);
     }
     return std::nullopt;
 }

@@ -368,11 +368,20 @@ class WindowTest : public QObject {
         QCOMPARE(Column(0, true), QStringList{QString()});
         QVERIFY(QFile::exists(Folder->filePath("book1_corvela.epub")));
     }
+    void anArchiverThatCannotStartIsToldInABoxAndTheRowsReason() {
+        AddBooks(MakeBooks({true, true}));
+        PathBox().setText(File("WinRAR.exe"));
+        StartAndWaitForTheEnd();
+        // The box names the step, as it always has; the row's reason adds the system's why.
+        QCOMPARE(Prompts.Errors, QStringList(2, "调用 WinRAR 失败"));
+        QCOMPARE(Column(0, true)[0], QString("调用 WinRAR 失败：Permission denied"));
+    }
     void whileABatchRunsCommandsAreRefusedAndThePathBoxCounts() {
         const QStringList books = MakeBooks({true, true, true});
         StartHeld(books);
         // The first book's job waits on its box; meanwhile the user tries everything.
         QTRY_COMPARE_WITH_TIMEOUT(Prompts.OpenErrorBoxCount(), 1, kBatchTimeout);
+        QCOMPARE(Column(0)[0], QString("处理中"));  // until the user has closed the box
         Click("IDOK");
         for (const char* command : {"IDC_ADD_BOOKS", "IDC_CLEAR_BOOKS"}) {
             emit Get(command).clicked();  // as if the button were usable

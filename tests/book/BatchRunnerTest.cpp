@@ -40,7 +40,7 @@ class BatchRunnerTest : public testing::Test {
         };
         callbacks.bookFinished = [&, this](std::size_t book, const BookOutcome& outcome) {
             seen.events.push_back("end " + std::to_string(book) +
-                                  (outcome.converted ? " ok" : " no"));
+                                  (outcome.IsConverted() ? " ok" : " no"));
             if (book == stopAfter) {
                 stop.request_stop();
             }
@@ -53,7 +53,7 @@ class BatchRunnerTest : public testing::Test {
     static std::vector<bool> Converted(const std::vector<BookOutcome>& outcomes) {
         std::vector<bool> converted;
         for (const BookOutcome& outcome : outcomes) {
-            converted.push_back(outcome.converted);
+            converted.push_back(outcome.IsConverted());
         }
         return converted;
     }
@@ -113,6 +113,7 @@ TEST_F(BatchRunnerTest, RefusesABookWhoseOutputAnEarlierBookWritesAndKeepsThatOu
     EXPECT_EQ(Converted(outcomes), (std::vector<bool>{true, false, false, false, false, true}));
     for (std::size_t i = 1; i <= 4; ++i) {
         EXPECT_EQ(outcomes[i].reason, kSameOutput) << paths[i];
+        EXPECT_EQ(outcomes[i].kind, OutcomeKind::Refused) << paths[i];
     }
     EXPECT_EQ(Chapter(books + "/a_corvela.epub"), "<p>第一本</p>\n");
     // In an output folder the same file name is the same output.
@@ -132,8 +133,10 @@ TEST_F(BatchRunnerTest, AStopEndsTheBatchAndLeavesTheBooksNotStartedUntouched) {
                                             MakeBook("c.epub")};
     const std::vector<BookOutcome> outcomes = Run(paths, BatchOptions{}, std::stop_source(), 0);
     EXPECT_EQ(Converted(outcomes), (std::vector<bool>{true, false, false}));
-    EXPECT_EQ(outcomes[1].reason, kStopped);
-    EXPECT_EQ(outcomes[2].reason, kStopped);
+    for (const BookOutcome& stopped : {outcomes[1], outcomes[2]}) {
+        EXPECT_EQ(stopped.kind, OutcomeKind::Stopped);
+        EXPECT_EQ(stopped.reason, kStopped);
+    }
     EXPECT_EQ(seen.events,
               (std::vector<std::string>{"start 0", "end 0 ok", "end 1 no", "end 2 no"}));
     EXPECT_EQ(seen.inOrder, (std::vector<std::size_t>{0, 1, 2}));

@@ -18,14 +18,16 @@ using text::Profile;
 // The job in a chosen profile, on books in a temporary folder, its messages kept.
 class BookJobProfilesTest : public testing::Test, public CBookConverter {
   protected:
-    void ShowError(const std::string& text) override { messages.push_back(text); }
-
     BookOutcome Convert(const std::string& book, Profile profile, bool fontRule = true) {
         JobOptions options;
         options.profile = profile;
         options.fontRule = fontRule;
         options.converter = ConverterOf(profile);
-        return ConvertBook(options, book, Output(book));
+        BookOutcome outcome = CBookConverter::ConvertBook(options, book, Output(book));
+        if (!outcome.alert.empty()) {
+            messages.push_back(outcome.alert);
+        }
+        return outcome;
     }
     // The profile's converter, loaded once as a batch does.
     std::shared_ptr<const text::TextConverter> ConverterOf(Profile profile) {
@@ -112,7 +114,7 @@ TEST_F(BookJobProfilesTest, EveryReferenceLeadsToItsFileInEveryProfile) {
     for (Profile profile : kAllProfiles) {
         const std::string name(text::InfoOf(profile).name);
         const BookOutcome outcome = Convert(book, profile, false);
-        ASSERT_TRUE(outcome.converted) << name << ": " << outcome.reason;
+        ASSERT_TRUE(outcome.IsConverted()) << name << ": " << outcome.reason;
         const std::string output = Unpacked(Output(book), name);
         EXPECT_EQ(BrokenReferences(output), std::vector<std::string>{}) << name;
         EXPECT_EQ(ReadArchive(Output(book)).size(), LinkedBook().size()) << name;
@@ -145,7 +147,7 @@ TEST_F(BookJobProfilesTest, TwoNamesThatWouldBecomeOneRefuseTheBookAndNothingIsP
             std::filesystem::create_directories(temp / "books");
             WriteZip(book, all);
             const BookOutcome outcome = Convert(book, profile);
-            EXPECT_FALSE(outcome.converted) << what;
+            EXPECT_FALSE(outcome.IsConverted()) << what;
             EXPECT_NE(outcome.reason.find("转换后同名，无法处理"), std::string::npos)
                 << what << ": " << outcome.reason;
             EXPECT_EQ(NamesIn(temp / "books"), std::set<std::string>{"twins.epub"}) << what;
@@ -209,7 +211,7 @@ TEST_F(BookJobProfilesTest, PhraseProfilesConvertASampleBookAsTheOpenccCommandDo
             Unpacked(book, "source-" + std::filesystem::path(sample).stem().string());
         for (Profile profile : {Profile::S2t, Profile::S2tw, Profile::S2twp, Profile::S2hk}) {
             const std::string name(text::InfoOf(profile).name);
-            ASSERT_TRUE(Convert(book, profile, false).converted) << name;
+            ASSERT_TRUE(Convert(book, profile, false).IsConverted()) << name;
             const std::map<std::string, std::string> converted = TextFilesUnder(
                 Unpacked(Output(book), name + "-" + std::filesystem::path(sample).stem().string()));
             const std::map<std::string, std::string> expected =
@@ -227,19 +229,19 @@ TEST_F(BookJobProfilesTest, PhraseProfilesConvertASampleBookAsTheOpenccCommandDo
 TEST_F(BookJobProfilesTest, StylesheetAndFontRuleAsTheProfileAndTheSwitchSay) {
     const std::string noStylesheet = PackedSample("trees/css-epub-writing-mode");
     const BookOutcome refused = Convert(noStylesheet, Profile::Char);
-    EXPECT_FALSE(refused.converted);
+    EXPECT_FALSE(refused.IsConverted());
     EXPECT_EQ(refused.reason, "书中没有样式表（.css），无法加入字型规则");
     for (Profile profile : {Profile::S2t, Profile::S2tw, Profile::S2twp, Profile::S2hk}) {
         const BookOutcome outcome = Convert(noStylesheet, profile);
-        EXPECT_TRUE(outcome.converted) << outcome.reason;
+        EXPECT_TRUE(outcome.IsConverted()) << outcome.reason;
         EXPECT_EQ(ReadArchive(Output(noStylesheet)).size(), ReadArchive(noStylesheet).size());
     }
     const std::string book = temp / "novel.epub";
     WriteZip(book, SampleBookEntries());
     for (Profile profile : kAllProfiles) {
-        ASSERT_TRUE(Convert(book, profile, false).converted);
+        ASSERT_TRUE(Convert(book, profile, false).IsConverted());
         EXPECT_EQ(ReadArchive(Output(book))["OEBPS/style.css"], "body { margin: 0; }\n");
-        ASSERT_TRUE(Convert(book, profile, true).converted);
+        ASSERT_TRUE(Convert(book, profile, true).IsConverted());
         EXPECT_NE(ReadArchive(Output(book))["OEBPS/style.css"].find("res:///"), std::string::npos);
     }
 }

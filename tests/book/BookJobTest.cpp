@@ -18,8 +18,6 @@ constexpr const char* kFontLocation = "res:///opt/sony/ebook/FONT/zw.ttf";
 class BookJobTest : public testing::Test, public CBookConverter {
   protected:
     BookJobTest() { std::filesystem::create_directory(books); }
-    void ShowError(const std::string& text) override { messages.push_back(text); }
-
     // Writes the sample book with extra entries.
     std::string MakeBook(const std::string& name, const std::vector<ZipEntryPlan>& extra = {}) {
         return WriteSampleBook(books + "/" + name, extra);
@@ -29,12 +27,18 @@ class BookJobTest : public testing::Test, public CBookConverter {
         ReplaceExtension(output, book, "_corvela.epub");
         return output;
     }
-    // 1 when the job with the archiver (empty: zip and unzip) converted the book, else 0.
+    // 1 when the job with the archiver (empty: zip and unzip) converted the book, else 0; its
+    // alert kept as the message the window shows.
     int Convert(const std::string& book, const std::string& archiver = "",
                 std::stop_token stop = {}, const std::string& output = "") {
         JobOptions options;
         options.archiverPath = archiver;
-        return ConvertBook(options, book, output.empty() ? OutputOf(book) : output, stop).converted;
+        const BookOutcome outcome =
+            ConvertBook(options, book, output.empty() ? OutputOf(book) : output, stop);
+        if (!outcome.alert.empty()) {
+            messages.push_back(outcome.alert);
+        }
+        return outcome.IsConverted() ? 1 : 0;
     }
     Names Beside() const { return NamesIn(books); }
 

@@ -22,8 +22,6 @@ class HostileBookTest : public testing::Test, public CBookConverter {
         ::setenv("XDG_STATE_HOME", (temp / "state").c_str(), 1);
     }
     ~HostileBookTest() override { ::unsetenv("XDG_STATE_HOME"); }
-    void ShowError(const std::string& text) override { messages.push_back(text); }
-
     std::string MakeBook(const std::string& name, const std::vector<ZipEntryPlan>& extra = {}) {
         return WriteSampleBook(books + "/" + name, extra);
     }
@@ -32,7 +30,11 @@ class HostileBookTest : public testing::Test, public CBookConverter {
         options.archiverPath = archiver;
         std::string output;
         ReplaceExtension(output, book, "_corvela.epub");
-        return ConvertBook(options, book, output);
+        BookOutcome outcome = ConvertBook(options, book, output);
+        if (!outcome.alert.empty()) {
+            messages.push_back(outcome.alert);
+        }
+        return outcome;
     }
     std::map<std::string, std::string> Output() const {
         return ReadArchive(books + "/novel_corvela.epub");
@@ -148,7 +150,7 @@ TEST_F(HostileBookTest, BooksThatCannotBeConvertedSayWhyAndLeaveNothingBeside) {
         make();
         const Names before = NamesIn(books);
         const BookOutcome outcome = Run(book);
-        EXPECT_FALSE(outcome.converted) << reason;
+        EXPECT_FALSE(outcome.IsConverted()) << reason;
         EXPECT_NE(outcome.reason.find(reason), std::string::npos) << outcome.reason;
         EXPECT_EQ(NamesIn(books), before) << reason;
         std::filesystem::remove_all(book);
@@ -164,7 +166,7 @@ TEST_F(HostileBookTest, AReadOnlyFolderSaysWhy) {
     std::filesystem::permissions(books, std::filesystem::perms(0555));
     const BookOutcome outcome = Run(book);
     std::filesystem::permissions(books, std::filesystem::perms(0755));
-    EXPECT_FALSE(outcome.converted);
+    EXPECT_FALSE(outcome.IsConverted());
     EXPECT_NE(outcome.reason.find("Permission denied"), std::string::npos) << outcome.reason;
     EXPECT_EQ(NamesIn(books), Names{"novel.epub"});
 }

@@ -68,7 +68,7 @@ TEST(FindStylesheetTest, TakesTheFirstFileNamedCssDepthFirstInByteOrder) {
             WriteFileBytes(root / file, "p {}");
         }
         std::string found = "untouched";
-        EXPECT_EQ(converter.FindStylesheet(root.path(), found), expected.empty() ? 0 : 1);
+        EXPECT_EQ(converter.FindStylesheet(root.path(), found), std::nullopt);
         EXPECT_EQ(found, expected.empty() ? "untouched" : root / expected);
     }
 }
@@ -87,7 +87,8 @@ TEST(LinkedTreeTest, ConvertsAndDeletesButNeverTakesOrFollowsALink) {
               0);
     CBookConverter converter;
     std::string found;
-    EXPECT_EQ(converter.FindStylesheet(root, found), 0);
+    EXPECT_EQ(converter.FindStylesheet(root, found), std::nullopt);
+    EXPECT_EQ(found, "");
     std::stop_source stopped;
     stopped.request_stop();
     const auto table = text::LoadConverter(text::Profile::Char).converter;

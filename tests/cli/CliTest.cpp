@@ -89,6 +89,9 @@ TEST_F(CliProgramTest, StatusLinesKeepTheGivenOrderAndReasonsAndASummaryGoToStan
     result = RunCli("--verbose a.epub");
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.standardOutput, "处理完毕\ta.epub\n");
+    EXPECT_NE(Stderr().find("corvela-cli: a.epub: 字型规则写入 OEBPS/style.css\n"),
+              std::string::npos)
+        << Stderr();
     EXPECT_NE(Stderr().find("1 本处理完毕，0 本未处理"), std::string::npos);
 }
 

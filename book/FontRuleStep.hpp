@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "book/BookOutcome.hpp"
+#include "book/JobOptions.hpp"
+
+// Writes into out the full path of the first file under root (depth first, names in byte order)
+// whose name contains ".css"; out stays unchanged when there is none. Returns the reason, with
+// the system's, when a folder on the way cannot be read (it might hold an earlier stylesheet);
+// nullopt otherwise.
+std::optional<std::string> FindStylesheetUnder(const std::string& root, std::string& out);
+
+// The font rule's step of the job on the book unpacked at root: adds the e-reader font locations
+// to its stylesheet when the options ask for them. A book without a stylesheet is refused but in
+// the phrase profiles, which convert it as it is. How the step ended the job; nullopt when the
+// job goes on.
+std::optional<BookOutcome> AddFontRule(const JobOptions& options, const std::string& root);
