@@ -24,8 +24,7 @@ class CliProgramTest : public testing::Test {
     }
     std::string Stderr() { return ReadFileBytes(folder / "stderr"); }
     std::string MakeBook(const std::string& name) {
-        testing_support::WriteZip(folder / name, testing_support::SampleBookEntries());
-        return folder / name;
+        return testing_support::WriteSampleBook(folder / name);
     }
 
     testing_support::TempFolder folder;

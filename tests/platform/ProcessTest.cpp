@@ -170,25 +170,4 @@ TEST_F(RunToolTest, AStopEndsTheToolAndEveryHelperItStarted) {
     EXPECT_FALSE(OutlivesItsEnd(std::stoi(ReadFileBytes(tool + ".deaf"))));
 }
 
-TEST(FileSystemTest, MovesLinksAndCopiesNeverReplace) {
-    TempFolder folder;
-    WriteFileBytes(folder / "a", "first");
-    WriteFileBytes(folder / "b", "second");
-    EXPECT_FALSE(platform::MoveNoReplace(folder / "a", folder / "b") ||
-                 platform::LinkNoReplace(folder / "a", folder / "b") ||
-                 platform::CopyNoReplace(folder / "a", folder / "b"));
-    EXPECT_EQ(ReadFileBytes(folder / "b"), "second");
-    EXPECT_TRUE(platform::LinkNoReplace(folder / "a", folder / "link") &&
-                platform::CopyNoReplace(folder / "a", folder / "copy") &&
-                platform::MoveNoReplace(folder / "a", folder / "moved"));
-    EXPECT_EQ(ReadFileBytes(folder / "link") + ReadFileBytes(folder / "copy") +
-                  ReadFileBytes(folder / "moved"),
-              "firstfirstfirst");
-    EXPECT_EQ(platform::TypeOf(folder / "a"), platform::EntryType::Missing);
-    EXPECT_TRUE(platform::MoveReplacing(folder / "moved", folder / "b"));
-    EXPECT_EQ(ReadFileBytes(folder / "b"), "first");
-    EXPECT_EQ(platform::AbsolutePath("a/b"), platform::CurrentDirectory() + "/a/b");
-    EXPECT_TRUE(platform::ExecutablePath().ends_with("/platform_tests"));
-}
-
 }  // namespace

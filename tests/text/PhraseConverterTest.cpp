@@ -5,7 +5,6 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/TempFolder.hpp"
@@ -254,23 +253,6 @@ TEST(PhraseConverterTest, AMissingOrDamagedConfigurationIsAReadableReason) {
                 << item.what << ": " << error.what();
         }
     }
-}
-
-TEST(PhraseConverterTest, OneConverterServesTwoThreadsAlike) {
-    const text::LoadedConverter loaded = text::LoadConverter(text::Profile::S2twp);
-    ASSERT_NE(loaded.converter, nullptr) << loaded.error;
-    std::string text;
-    for (int i = 0; i < 2000; ++i) {
-        text += "鼠标里面的硅二极管坏了，我们需要使用互联网算法软件解决异步的问题。";
-    }
-    const std::string want = loaded.converter->Convert(text);
-    std::string first;
-    std::string second;
-    std::thread other([&] { second = loaded.converter->Convert(text); });
-    first = loaded.converter->Convert(text);
-    other.join();
-    EXPECT_EQ(first, want);
-    EXPECT_EQ(second, want);
 }
 
 }  // namespace
