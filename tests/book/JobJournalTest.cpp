@@ -6,6 +6,7 @@
 
 #include <csignal>
 
+#include "book/scratch/FreshNames.hpp"
 #include "book/scratch/JobScratch.hpp"
 #include "tests/support/BookFiles.hpp"
 
@@ -112,6 +113,20 @@ TEST_F(JobJournalTest, AJobThatEndsRemovesItsScratchAndItsJournal) {
     }
     EXPECT_EQ(NamesIn(books), (Names{"novel.epub", "solo.epub"}));
     EXPECT_EQ(Journals(), Names{});
+}
+
+// A taken name gets its variant number before the extension of a file, after a folder's name.
+TEST(FreshCandidateTest, PutsTheNumberBeforeTheExtensionOnlyWhenAskedAndThereIsOne) {
+    const std::tuple<std::string, bool, std::string> cases[] = {
+        {"/b/novel.zip", true, "/b/novel~2.zip"},
+        {"/b/novel.zip", false, "/b/novel.zip~2"},
+        {"/my.b/novel", true, "/my.b/novel~2"},
+        {"/b/.zip", true, "/b/.zip~2"},
+    };
+    for (const auto& [wanted, beforeExtension, second] : cases) {
+        EXPECT_EQ(FreshCandidate(wanted, 0, beforeExtension), wanted);
+        EXPECT_EQ(FreshCandidate(wanted, 2, beforeExtension), second) << wanted;
+    }
 }
 
 }  // namespace

@@ -1,55 +1,20 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include "book/BookConverter.hpp"
-#include "book/archive/ArchiverCommands.hpp"
 #include "book/archive/ZipNameRelabel.hpp"
-#include "book/tree/ContentStep.hpp"
 #include "book/tree/UnpackedTree.hpp"
 #include "platform/FileSystem.hpp"
 #include "tests/support/BookFiles.hpp"
 
 namespace {
 
+using testing_support::NamesIn;
 using testing_support::ReadFileBytes;
 using testing_support::TempFolder;
 using testing_support::WriteFileBytes;
 using testing_support::WriteZip;
 using testing_support::ZipEntryPlan;
-
-TEST(DerivedNamesTest, FollowTheLastDotOfThePath) {
-    // book, ArchiveName, UnpackFolder, output
-    const std::vector<std::array<std::string, 4>> cases{
-        {"/b/novel.epub", "/b/novel.zip", "/b/novel", "/b/novel_corvela.epub"},
-        {"/my.b/novel.epub", "/my.b/novel.zip", "/my.b/novel", "/my.b/novel_corvela.epub"},
-        {"/b/novel.tar.epub", "/b/novel.tar.zip", "/b/novel.tar", "/b/novel.tar_corvela.epub"},
-        {"/b/novel.zip", "/b/novel.zip", "/b/novel", "/b/novel_corvela.epub"}};
-    CBookConverter converter;
-    for (const auto& [book, archiveName, folder, output] : cases) {
-        std::string derived[3] = {"", "", book};
-        converter.ReplaceExtension(derived[0], book, ".zip");
-        converter.ReplaceExtension(derived[1], book, "_corvela.epub");
-        converter.StripExtension(derived[2]);
-        EXPECT_EQ(derived[0] + "|" + derived[1] + "|" + derived[2],
-                  archiveName + "|" + output + "|" + folder);
-    }
-    std::string noDot = "/b/novel";
-    EXPECT_EQ(converter.StripExtension(noDot), 0);
-    EXPECT_EQ(noDot, "/b/novel");
-}
-
-TEST(CommandLinesTest, AreExactlyTheTemplates) {
-    EXPECT_EQ(BuildWinRarExtractCommandLine("/Program Files/WinRAR.exe", "/b/n.zip", "/b/n"),
-              "/Program Files/WinRAR.exe x \"/b/n.zip\" \"/b/n\"/");
-    EXPECT_EQ(BuildUnzipExtractCommand("/b/n.zip", "/my b/n"),
-              "unzip -o \"/b/n.zip\" -d \"/my b/n\"");
-    EXPECT_EQ(BuildWinRarPackCommand("/P F/WinRAR.exe", "/b/n_corvela.epub", "/b/n"),
-              "/P F/WinRAR.exe a -r -ep1 -afzip \"/b/n_corvela.epub\" \"/b/n/./\"");
-    EXPECT_EQ(BuildZipPackCommand("/b/n_corvela.epub"), "zip -r  \"/b/n_corvela.epub\"   *");
-    EXPECT_EQ(BuildZipMimetypeCommand("/b/n_corvela.epub"),
-              "zip -X0 \"/b/n_corvela.epub\" mimetype");
-    EXPECT_STREQ(kZipExcludeMimetype, " -x mimetype");
-}
 
 TEST(FindStylesheetTest, TakesTheFirstFileNamedCssDepthFirstInByteOrder) {
     // files of the tree, the one found (empty: none)
@@ -74,35 +39,57 @@ TEST(FindStylesheetTest, TakesTheFirstFileNamedCssDepthFirstInByteOrder) {
 }
 
 // The walks over a tree that links to a file and a folder of the user's outside it.
-TEST(LinkedTreeTest, ConvertsAndDeletesButNeverTakesOrFollowsALink) {
+TEST(LinkedTreeTest, FindsAndDeletesButNeverTakesOrFollowsALink) {
     TempFolder outside, parent;
     const std::string root = parent / "book";
     std::filesystem::create_directories(outside / "dir");
     std::filesystem::create_directories(root + "/a/ro");
-    for (const std::string& file : {outside / "dir/user.css", root + "/a/deep", root + "/a/ro/f"}) {
-        WriteFileBytes(file, "简体书\n");
-    }
-    ASSERT_EQ(::symlink((outside / "dir/user.css").c_str(), (root + "/a.css").c_str()) +
-                  ::symlink((outside / "dir").c_str(), (root + "/b").c_str()),
-              0);
+    WriteFileBytes(outside / "dir/user.css", "p {}");
+    WriteFileBytes(root + "/a/ro/f", "简体书\n");
+    std::filesystem::create_symlink(outside / "dir/user.css", root + "/a.css");
+    std::filesystem::create_symlink(outside / "dir", root + "/b");
     CBookConverter converter;
     std::string found;
     EXPECT_EQ(converter.FindStylesheet(root, found), std::nullopt);
     EXPECT_EQ(found, "");
-    std::stop_source stopped;
-    stopped.request_stop();
-    const auto table = text::LoadConverter(text::Profile::Char).converter;
-    const TextConversion conversion{*table, text::Profile::Char};
-    EXPECT_EQ(ConvertTree(root, conversion, stopped.get_token(), 2), std::nullopt);
-    EXPECT_EQ(ReadFileBytes(root + "/a/deep"), "简体书\n");
-    EXPECT_EQ(ConvertTree(root, conversion, {}, 2), std::nullopt);
-    EXPECT_EQ(ReadFileBytes(root + "/a/deep"), "簡體書\n");
-    ASSERT_EQ(::chmod((root + "/a/ro/f").c_str(), 0444) + ::chmod((root + "/a/ro").c_str(), 0555),
-              0);
+    std::filesystem::permissions(root + "/a/ro/f", std::filesystem::perms(0444));
+    std::filesystem::permissions(root + "/a/ro", std::filesystem::perms(0555));
     EXPECT_TRUE(DeleteTree(root));
     EXPECT_EQ(platform::TypeOf(root), platform::EntryType::Missing);
-    EXPECT_EQ(ReadFileBytes(outside / "dir/user.css"), "简体书\n");
+    EXPECT_EQ(NamesIn(outside / "dir"), std::set<std::string>{"user.css"});
     EXPECT_FALSE(DeleteTree(root));
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat status {};
+    ::lstat(path.c_str(), &status);
+    return status.st_mode & 07777;
+}
+
+// An archive may unpack folders that cannot be entered and files that cannot be written; every
+// one of them, however deep under locked folders, must be opened up before the job walks it.
+TEST(PrepareUnpackedTreeTest, OpensEveryFolderAndFileBelowLockedFolders) {
+    const TempFolder folder;
+    const std::string root = folder / "book";
+    std::filesystem::create_directories(root + "/a/b");
+    WriteFileBytes(root + "/a/b/c.xhtml", "c");
+    WriteFileBytes(root + "/d.css", "d");
+    for (const auto& [path, mode] : {std::pair{root + "/a/b/c.xhtml", 0},
+                                     {root + "/a/b", 0},
+                                     {root + "/a", 0},
+                                     {root + "/d.css", 0444},
+                                     {root, 0500}}) {
+        ::chmod(path.c_str(), static_cast<mode_t>(mode));
+    }
+    PrepareUnpackedTree(root);
+    const std::pair<std::string, mode_t> expected[] = {{root, 0700},
+                                                       {root + "/a", 0700},
+                                                       {root + "/a/b", 0700},
+                                                       {root + "/a/b/c.xhtml", 0600},
+                                                       {root + "/d.css", 0644}};
+    for (const auto& [path, mode] : expected) {
+        EXPECT_EQ(ModeOf(path), mode) << path;
+    }
 }
 
 TEST(ZipNameRelabelTest, RelabelsOnlyTheUtf8NamesOfDosEntriesThatUnzipWouldRecode) {

@@ -24,8 +24,7 @@ class CliProgramTest : public testing::Test {
     }
     std::string Stderr() { return ReadFileBytes(folder / "stderr"); }
     std::string MakeBook(const std::string& name) {
-        testing_support::WriteZip(folder / name, testing_support::SampleBookEntries());
-        return folder / name;
+        return testing_support::WriteSampleBook(folder / name);
     }
 
     testing_support::TempFolder folder;
@@ -108,15 +107,16 @@ TEST_F(CliProgramTest, ShowsProgressInPlaceOnATerminal) {
 }
 
 TEST_F(CliProgramTest, WritesIntoTheOutputFolderUnderTheSameNamesWithTheOptionsGiven) {
-    MakeBook("a.epub");
+    MakeBook("--a.epub");
     std::filesystem::create_directory(folder / "out");
     const CommandOutput result =
-        RunCli("--output-dir=out --profile s2twp --no-font-rule --jobs 2 a.epub");
+        RunCli("--output-dir=out --profile s2twp --no-font-rule --jobs 2 -- --a.epub");
     EXPECT_EQ(result.exitStatus, 0) << Stderr();
-    EXPECT_EQ(result.standardOutput, "处理完毕\ta.epub\n");
-    EXPECT_EQ(testing_support::NamesIn(folder.path()), (Names{"a.epub", "out", "stderr"}));
-    EXPECT_EQ(testing_support::NamesIn(folder / "out"), Names{"a.epub"});
-    std::map<std::string, std::string> files = testing_support::ReadArchive(folder / "out/a.epub");
+    EXPECT_EQ(result.standardOutput, "处理完毕\t--a.epub\n");
+    EXPECT_EQ(testing_support::NamesIn(folder.path()), (Names{"--a.epub", "out", "stderr"}));
+    EXPECT_EQ(testing_support::NamesIn(folder / "out"), Names{"--a.epub"});
+    std::map<std::string, std::string> files =
+        testing_support::ReadArchive(folder / "out/--a.epub");
     EXPECT_EQ(files["OEBPS/chapter.xhtml"], "<p>這是一本簡體書。</p>\n");
     EXPECT_EQ(files["OEBPS/style.css"], "body { margin: 0; }\n");
 }

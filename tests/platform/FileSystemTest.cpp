@@ -11,6 +11,7 @@
 namespace {
 
 using platform::EntryType;
+using testing_support::ReadFileBytes;
 using testing_support::TempFolder;
 using testing_support::WriteFileBytes;
 
@@ -59,6 +60,31 @@ TEST(MakeOwnerWritableTest, LetsTheOwnerReadWriteAndEnterFoldersAndKeepsOtherBit
     EXPECT_EQ(ModeOf(folder / "locked"), 0700u);
     EXPECT_EQ(ModeOf(folder / "file"), 0644u);
     EXPECT_FALSE(platform::MakeOwnerWritable(folder / "missing"));
+}
+
+// Each way of giving a file a new name refuses to replace what bears it.
+TEST(FileSystemTest, MovesLinksAndCopiesNeverReplace) {
+    const std::pair<const char*, bool (*)(const std::string&, const std::string&)> ways[] = {
+        {"move", platform::MoveNoReplace},
+        {"link", platform::LinkNoReplace},
+        {"copy", platform::CopyNoReplace}};
+    for (const auto& [way, give] : ways) {
+        const TempFolder folder;
+        WriteFileBytes(folder / "a", "first");
+        WriteFileBytes(folder / "b", "second");
+        EXPECT_FALSE(give(folder / "a", folder / "b")) << way;
+        EXPECT_EQ(ReadFileBytes(folder / "b"), "second") << way;
+        EXPECT_TRUE(give(folder / "a", folder / "new")) << way;
+        EXPECT_EQ(ReadFileBytes(folder / "new"), "first") << way;
+    }
+    const TempFolder folder;
+    WriteFileBytes(folder / "a", "first");
+    WriteFileBytes(folder / "b", "second");
+    EXPECT_TRUE(platform::MoveReplacing(folder / "a", folder / "b"));
+    EXPECT_EQ(ReadFileBytes(folder / "b"), "first");
+    EXPECT_EQ(platform::TypeOf(folder / "a"), EntryType::Missing);
+    EXPECT_EQ(platform::AbsolutePath("a/b"), platform::CurrentDirectory() + "/a/b");
+    EXPECT_TRUE(platform::ExecutablePath().ends_with("/platform_tests"));
 }
 
 }  // namespace

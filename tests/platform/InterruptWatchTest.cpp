@@ -41,9 +41,9 @@ TEST(InterruptWatchTest, EndsWithoutAStopRequestAndGivesTheSignalsBack) {
     EXPECT_FALSE(stop.stop_requested());
     sigset_t blocked;
     ::pthread_sigmask(SIG_BLOCK, nullptr, &blocked);
-    EXPECT_EQ(::sigismember(&blocked, SIGINT) + ::sigismember(&blocked, SIGTERM) +
-                  ::sigismember(&blocked, SIGHUP),
-              0);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        EXPECT_EQ(::sigismember(&blocked, signal), 0) << ::strsignal(signal);
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <thread>
 
 #include "platform/FileSystem.hpp"
 #include "tests/support/BookFiles.hpp"
@@ -106,6 +107,30 @@ TEST_F(RunToolTest, RunsWithoutATerminalInASessionOfItsOwnAndSaysHowItEnded) {
     EXPECT_EQ(tooLong.startError, E2BIG);
 }
 
+// True until the process is gone or a zombie waiting for the system to reap it, for ten
+// seconds at most.
+bool OutlivesItsEnd(pid_t process) {
+    auto alive = [process] {
+        const std::string stat = "/proc/" + std::to_string(process) + "/stat";
+        if (platform::TypeOf(stat) == platform::EntryType::Missing) {
+            return false;
+        }
+        const std::string text = ReadFileBytes(stat);
+        return text.substr(text.rfind(')') + 2, 1) != "Z";
+    };
+    for (int i = 0; i < 1000 && alive(); ++i) {
+        ::usleep(10000);
+    }
+    return alive();
+}
+
+// Waits up to ten seconds for path to appear.
+void AwaitFile(const std::string& path) {
+    for (int i = 0; i < 1000 && platform::TypeOf(path) == platform::EntryType::Missing; ++i) {
+        ::usleep(10000);
+    }
+}
+
 // The job's process is killed outright while its tool runs: the tool must not outlive it.
 TEST_F(RunToolTest, AToolDiesWithTheJobThatStartedIt) {
     const std::string sleeper = folder / "sleeper";
@@ -116,47 +141,33 @@ TEST_F(RunToolTest, AToolDiesWithTheJobThatStartedIt) {
         RunTool("\"" + sleeper + "\"", "");
         ::_exit(0);
     }
-    for (int i = 0; i < 1000 && platform::TypeOf(sleeper + ".pid") == platform::EntryType::Missing;
-         ++i) {
-        ::usleep(10000);
-    }
+    AwaitFile(sleeper + ".pid");
     const pid_t tool = std::stoi(ReadFileBytes(sleeper + ".pid"));
     ::kill(job, SIGKILL);
     ::waitpid(job, nullptr, 0);
-    // Gone, or a zombie waiting for the system to reap it.
-    auto alive = [tool] {
-        const std::string stat = "/proc/" + std::to_string(tool) + "/stat";
-        if (platform::TypeOf(stat) == platform::EntryType::Missing) {
-            return false;
-        }
-        const std::string text = ReadFileBytes(stat);
-        return text.substr(text.rfind(')') + 2, 1) != "Z";
-    };
-    for (int i = 0; i < 1000 && alive(); ++i) {
-        ::usleep(10000);
-    }
-    EXPECT_FALSE(alive());
+    EXPECT_FALSE(OutlivesItsEnd(tool));
 }
 
-TEST(FileSystemTest, MovesLinksAndCopiesNeverReplace) {
-    TempFolder folder;
-    WriteFileBytes(folder / "a", "first");
-    WriteFileBytes(folder / "b", "second");
-    EXPECT_FALSE(platform::MoveNoReplace(folder / "a", folder / "b") ||
-                 platform::LinkNoReplace(folder / "a", folder / "b") ||
-                 platform::CopyNoReplace(folder / "a", folder / "b"));
-    EXPECT_EQ(ReadFileBytes(folder / "b"), "second");
-    EXPECT_TRUE(platform::LinkNoReplace(folder / "a", folder / "link") &&
-                platform::CopyNoReplace(folder / "a", folder / "copy") &&
-                platform::MoveNoReplace(folder / "a", folder / "moved"));
-    EXPECT_EQ(ReadFileBytes(folder / "link") + ReadFileBytes(folder / "copy") +
-                  ReadFileBytes(folder / "moved"),
-              "firstfirstfirst");
-    EXPECT_EQ(platform::TypeOf(folder / "a"), platform::EntryType::Missing);
-    EXPECT_TRUE(platform::MoveReplacing(folder / "moved", folder / "b"));
-    EXPECT_EQ(ReadFileBytes(folder / "b"), "first");
-    EXPECT_EQ(platform::AbsolutePath("a/b"), platform::CurrentDirectory() + "/a/b");
-    EXPECT_TRUE(platform::ExecutablePath().ends_with("/platform_tests"));
+// A stop asks the tool and every helper it started to end, then kills what is left: a tool
+// deaf to TERM, with one helper that ends on TERM and one deaf to it.
+TEST_F(RunToolTest, AStopEndsTheToolAndEveryHelperItStarted) {
+    const std::string tool = folder / "tool";
+    WriteScript(
+        tool,
+        "( trap 'touch \"$0.ended\"; exit' TERM; sleep 60 & touch \"$0.listening\"; wait ) &\n"
+        "( trap '' TERM; exec sleep 60 ) &\n"
+        "echo $! > \"$0.deaf.new\"; mv \"$0.deaf.new\" \"$0.deaf\"\n"
+        "trap '' TERM\nwait\n");
+    std::stop_source stop;
+    ToolResult result;
+    std::thread run([&] { result = RunTool("\"" + tool + "\"", "", stop.get_token()); });
+    AwaitFile(tool + ".listening");
+    AwaitFile(tool + ".deaf");
+    stop.request_stop();
+    run.join();
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(platform::TypeOf(tool + ".ended"), platform::EntryType::File);
+    EXPECT_FALSE(OutlivesItsEnd(std::stoi(ReadFileBytes(tool + ".deaf"))));
 }
 
 }  // namespace

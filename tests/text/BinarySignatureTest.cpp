@@ -13,35 +13,25 @@ struct SignatureCase {
     const char* format;  // nullptr: not binary
 };
 
-// The first bytes of real files of each kind, and texts that start like one of them.
+// The first bytes of real files of the kinds told by more than fixed bytes, and texts that start
+// like one of them.
 TEST(BinarySignature, NamesEachFormatByItsFirstBytesAndNoText) {
     const SignatureCase cases[] = {
         {"\x89PNG\r\n\x1A\n\0\0\0\rIHDR"s, "PNG"},
         {"\xFF\xD8\xFF\xE0\0\x10JFIF"s, "JPEG"},
         {"GIF89a\x01\0\x01\0\x80\0\0"s, "GIF"},
-        {"GIF87a"s, "GIF"},
         {"RIFF\x24\0\0\0WEBPVP8 "s, "WebP"},
-        {"RIFF\x24\0\0\0WAVEfmt "s, "WAV"},
         {"BM\x46\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0"s, "BMP"},
-        {"II*\0\x08\0\0\0"s, "TIFF"},
-        {"MM\0*\0\0\0\x08"s, "TIFF"},
         {"\0\0\x01\0\x01\0\x10\x10"s, "ICO"},
         {"\0\x01\0\0\0\x0F\0\x80"s, "TrueType"},
-        {"OTTO\0\x0B\0\x80"s, "OpenType"},
-        {"ttcf\0\x01\0\0"s, "TrueType collection"},
-        {"wOFF\0\x01\0\0"s, "WOFF"},
         {"wOF2OTTO"s, "WOFF2"},
         {"ID3\x04\0\0\0\0\x0F\x76"s, "MP3"},
         {"\xFF\xFB\x90\x64"s, "MP3"},
-        {"OggS\0\x02\0\0"s, "Ogg"},
-        {"fLaC\0\0\0\x22"s, "FLAC"},
         {"\0\0\0\x20"
          "ftypisom"s,
          "MP4"},
-        {"\x1A\x45\xDF\xA3\x9F\x42\x86\x81"s, "Matroska"},
         {"%PDF-1.7\n"s, "PDF"},
         {"PK\x03\x04\x14\0\0\0"s, "ZIP"},
-        {"PK\x05\x06\0\0\0\0"s, "ZIP"},
         {"<?xml version=\"1.0\" encoding=\"utf-8\"?>"s, nullptr},
         {"BMW and BMX bikes"s, nullptr},
         {"BM\0\0\0\0\0\0\0\0\0\0\0\0\x07\0\0\0"s, nullptr},

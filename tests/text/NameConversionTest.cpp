@@ -1,57 +1,31 @@
 #include <gtest/gtest.h>
 
-#include <map>
-#include <memory>
+#include <regex>
 #include <string>
 
+#include "tests/support/BookReferences.hpp"
+#include "tests/support/Converters.hpp"
 #include "text/content/NameConversion.hpp"
 #include "text/content/ReferenceConversion.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
 namespace {
 
+using testing_support::ConverterOf;
 using text::Profile;
 
-const text::TextConverter& ConverterOf(Profile profile) {
-    static std::map<Profile, std::shared_ptr<const text::TextConverter>> loaded;
-    auto& converter = loaded[profile];
-    if (converter == nullptr) {
-        converter = text::LoadConverter(profile).converter;
+// What a reading system looks for: the reference with every escape decoded (the character
+// references here are of the Basic Multilingual Plane).
+std::string Decoded(std::string reference) {
+    static const std::regex characterReference("&#x([0-9A-Fa-f]+);");
+    for (std::smatch match; std::regex_search(reference, match, characterReference);) {
+        const auto c = std::stoul(match[1], nullptr, 16);
+        const char utf8[] = {static_cast<char>(0xE0 | c >> 12),
+                             static_cast<char>(0x80 | (c >> 6 & 0x3F)),
+                             static_cast<char>(0x80 | (c & 0x3F)), 0};
+        reference.replace(match.position(), match.length(), utf8);
     }
-    return *converter;
-}
-
-int HexValue(char c) {
-    return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
-}
-
-// What a reading system looks for: the reference with every escape decoded.
-std::string Decoded(const std::string& reference) {
-    std::string bytes;
-    for (std::size_t i = 0; i < reference.size(); ++i) {
-        const std::size_t semicolon = reference.find(';', i);
-        if (reference.compare(i, 3, "&#x") == 0 && semicolon != std::string::npos) {
-            // Only characters of the Basic Multilingual Plane are written so here.
-            const auto c = std::stoul(reference.substr(i + 3, semicolon - i - 3), nullptr, 16);
-            if (c < 0x80) {
-                bytes += static_cast<char>(c);
-            } else {
-                bytes += static_cast<char>(0xE0 | (c >> 12));
-                bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-                bytes += static_cast<char>(0x80 | (c & 0x3F));
-            }
-            i = semicolon;
-        } else if (reference[i] == '%' && i + 2 < reference.size() &&
-                   std::isxdigit(static_cast<unsigned char>(reference[i + 1])) &&
-                   std::isxdigit(static_cast<unsigned char>(reference[i + 2]))) {
-            bytes +=
-                static_cast<char>(HexValue(reference[i + 1]) * 16 + HexValue(reference[i + 2]));
-            i += 2;
-        } else {
-            bytes += reference[i];
-        }
-    }
-    return bytes;
+    return testing_support::PercentDecoded(reference);
 }
 
 // Each three-byte character of name written as a hex character reference.
@@ -79,7 +53,6 @@ TEST(ConvertReference, RewritesEachNameInTheStyleItWasWritten) {
         // The book's own case: a fragment naming an id whose 启 becomes 啓.
         {Profile::Char, "#%E5%90%AF%E7%A8%8B", "#%E5%95%93%E7%A8%8B"},
         {Profile::Char, "#%e5%90%af%e7%a8%8b", "#%e5%95%93%e7%a8%8b"},
-        {Profile::Char, "#启程", "#啓程"},
         {Profile::Char, "Text/后记.xhtml#启程", "Text/後記.xhtml#啓程"},
         // Unchanged escapes stay as written, changed ones take their neighbours' form.
         {Profile::Char, "%E5%90%8E记%20%e4%b8%ad.xhtml", "%E5%BE%8C記%20%e4%b8%ad.xhtml"},
@@ -87,7 +60,6 @@ TEST(ConvertReference, RewritesEachNameInTheStyleItWasWritten) {
         // A phrase that changes the number of characters: the changed middle stays encoded.
         {Profile::S2twp, "a%E6%96%B9%E4%BE%BF%E9%9D%A2b.png", "a%E6%B3%A1%E9%BA%B5b.png"},
         {Profile::S2twp, "x-%e5%86%85%e5%ad%98.png", "x-%e8%a8%98%e6%86%b6%e9%ab%94.png"},
-        {Profile::S2twp, "方便面.png", "泡麵.png"},
         {Profile::S2twp, "%E6%96%B9%E4%BE%BF%E9%9D%A2中%e4%b8%ad", "%E6%B3%A1%E9%BA%B5中%e4%b8%ad"},
         // Character references, as markup writes them: hex or decimal, digits in their case.
         {Profile::Char, "&#x540E;&#x8BB0;.xhtml", "&#x5F8C;&#x8A18;.xhtml"},
@@ -98,18 +70,14 @@ TEST(ConvertReference, RewritesEachNameInTheStyleItWasWritten) {
         // The query is not a name; escapes that are not UTF-8 stay.
         {Profile::Char, "后记.xhtml?q=后", "後記.xhtml?q=后"},
         {Profile::Char, "%FF%E5%90%8E%zz%", "%FF%E5%BE%8C%zz%"},
-        {Profile::Char, "../图片/./图片.png", "../圖片/./圖片.png"},
         // References that lead outside the book stay.
         {Profile::Char, "https://例子.cn/后记", "https://例子.cn/后记"},
         {Profile::Char, "mailto:后记@例子.cn", "mailto:后记@例子.cn"},
-        {Profile::Char, "data:text/plain,后记", "data:text/plain,后记"},
-        {Profile::Char, "res:///后记.ttf", "res:///后记.ttf"},
         {Profile::Char, "//例子.cn/后记", "//例子.cn/后记"},
-        {Profile::Char, "", ""},
     };
     for (const auto& [profile, reference, want] : cases) {
         EXPECT_EQ(
-            text::ConvertReference(reference, text::ReferenceSyntax::Markup, ConverterOf(profile)),
+            text::ConvertReference(reference, text::ReferenceSyntax::Markup, *ConverterOf(profile)),
             want)
             << reference;
     }
@@ -121,7 +89,7 @@ TEST(ConvertReference, DecodesToTheConvertedFileName) {
     const std::string names[] = {"后记.xhtml",      "头发与烟斗",   "方便面 内存.png",
                                  "第一章 新的开始", "\xFF后\x80记", "ü启"};
     for (const text::ProfileInfo& info : text::AllProfiles()) {
-        const text::TextConverter& converter = ConverterOf(info.profile);
+        const text::TextConverter& converter = *ConverterOf(info.profile);
         for (const std::string& name : names) {
             const std::string renamed = text::ConvertFileName(name, converter);
             std::string upper, lower, half;

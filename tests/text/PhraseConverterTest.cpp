@@ -5,12 +5,11 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "tests/support/OpenccConverter.hpp"
 #include "tests/support/TempFolder.hpp"
 #include "tests/text/PhraseCases.hpp"
+#include "tests/support/OpenccConverter.hpp"
 #include "text/phrase/PhraseConverter.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
@@ -148,6 +147,34 @@ std::function<bool(std::string&)> AllStrings(std::string alphabet) {
     };
 }
 
+// Pieces of an OpenCC configuration over text dictionaries.
+std::string Dict(const std::string& file) {
+    return "{\"type\": \"text\", \"file\": \"" + file + "\"}";
+}
+std::string Group(const std::string& a, const std::string& b) {
+    return "{\"type\": \"group\", \"dicts\": [" + a + ", " + b + "]}";
+}
+std::string Config(const std::string& segmentation, const std::vector<std::string>& chain) {
+    std::string json = "{\"segmentation\": {\"type\": \"mmseg\", \"dict\": " + segmentation +
+                       "}, \"conversion_chain\": [";
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+        json += (i > 0 ? ", " : "") + std::string("{\"dict\": ") + chain[i] + "}";
+    }
+    return json + "]}";
+}
+
+// Writes each configuration into folder and compares both converters on every short string.
+void ExpectEveryShortStringAsLibopencc(const TempFolder& folder,
+                                       const std::vector<std::string>& configurations) {
+    for (std::size_t i = 0; i < configurations.size(); ++i) {
+        const std::string path = folder / ("config" + std::to_string(i) + ".json");
+        WriteFileBytes(path, configurations[i]);
+        const text::PhraseConverter ours(path);
+        const testing_support::OpenccConverter reference(path);
+        EXPECT_EQ(FirstDifference(ours, reference, AllStrings("abcdeBZ")), "") << configurations[i];
+    }
+}
+
 // Small configurations of OpenCC's text dictionaries, where every rule shows on short strings:
 // a group's first dictionary with any match wins over a longer key of a later one; steps that
 // join across what earlier steps made; segments that no key of a later step may cross.
@@ -160,38 +187,34 @@ TEST(PhraseConverterTest, EveryShortStringComesOutAsLibopenccMakesItInSmallConfi
     WriteFileBytes(folder / "Q.txt", "ee\tF\nZe\tG\nxZ\tH\n");
     WriteFileBytes(folder / "A.txt", "ab\tX\n");
     WriteFileBytes(folder / "B.txt", "abc\tY\nb\tZ\nbcd\tU\n");
-    const auto dict = [](const char* file) {
-        return std::string("{\"type\": \"text\", \"file\": \"") + file + "\"}";
-    };
-    const auto config = [&](const std::string& segmentation,
-                            const std::vector<std::string>& chain) {
-        std::string json = "{\"segmentation\": {\"type\": \"mmseg\", \"dict\": " + segmentation +
-                           "}, \"conversion_chain\": [";
-        for (std::size_t i = 0; i < chain.size(); ++i) {
-            json += (i > 0 ? ", " : "") + std::string("{\"dict\": ") + chain[i] + "}";
-        }
-        return json + "]}";
-    };
-    const auto group = [](const std::string& a, const std::string& b) {
-        return "{\"type\": \"group\", \"dicts\": [" + a + ", " + b + "]}";
-    };
-    const std::vector<std::string> configurations = {
-        // One joining step after one that maps characters to several.
-        config(dict("S.txt"), {group(dict("S.txt"), dict("C.txt")), dict("P.txt"), dict("V.txt")}),
-        // Two joining steps, the second over what the first made.
-        config(dict("S.txt"),
-               {group(dict("S.txt"), dict("C.txt")), dict("P.txt"), dict("V.txt"), dict("Q.txt")}),
-        // First match in a group, in runs and in matched segments.
-        config(dict("A.txt"), {group(dict("A.txt"), dict("B.txt"))}),
-        config(dict("B.txt"), {group(dict("A.txt"), dict("B.txt")), dict("Q.txt")}),
-    };
-    for (std::size_t i = 0; i < configurations.size(); ++i) {
-        const std::string path = folder / ("config" + std::to_string(i) + ".json");
-        WriteFileBytes(path, configurations[i]);
-        const text::PhraseConverter ours(path);
-        const testing_support::OpenccConverter reference(path);
-        EXPECT_EQ(FirstDifference(ours, reference, AllStrings("abcdeBZ")), "") << configurations[i];
-    }
+    ExpectEveryShortStringAsLibopencc(
+        folder, {
+                    // One joining step after one that maps characters to several.
+                    Config(Dict("S.txt"),
+                           {Group(Dict("S.txt"), Dict("C.txt")), Dict("P.txt"), Dict("V.txt")}),
+                    // Two joining steps, the second over what the first made.
+                    Config(Dict("S.txt"), {Group(Dict("S.txt"), Dict("C.txt")), Dict("P.txt"),
+                                           Dict("V.txt"), Dict("Q.txt")}),
+                    // First match in a group, in runs and in matched segments.
+                    Config(Dict("A.txt"), {Group(Dict("A.txt"), Dict("B.txt"))}),
+                    Config(Dict("B.txt"), {Group(Dict("A.txt"), Dict("B.txt")), Dict("Q.txt")}),
+                });
+}
+
+// Groups of a step that the segmentation does not know, as newer OpenCC data has them: a later
+// dictionary holds the same keys as an earlier one, with other values, and one-character keys
+// for the first characters of the earlier one's phrases. The earlier dictionary wins wherever
+// it has a key.
+TEST(PhraseConverterTest, AnEarlierDictionaryOfAGroupWinsOverALaterOneAsInLibopencc) {
+    const TempFolder folder;
+    WriteFileBytes(folder / "E.txt", "ab\tE\nc\tF\ndeB\tG\n");
+    WriteFileBytes(folder / "L.txt", "a\tL\nab\tM\nc\tN\nd\tO\nde\tP\n");
+    WriteFileBytes(folder / "Z.txt", "ZZ\tz\n");
+    ExpectEveryShortStringAsLibopencc(
+        folder, {
+                    Config(Dict("Z.txt"), {Group(Dict("E.txt"), Dict("L.txt"))}),
+                    Config(Dict("Z.txt"), {Dict("Z.txt"), Group(Dict("E.txt"), Dict("L.txt"))}),
+                });
 }
 
 TEST(PhraseConverterTest, AMissingOrDamagedConfigurationIsAReadableReason) {
@@ -230,23 +253,6 @@ TEST(PhraseConverterTest, AMissingOrDamagedConfigurationIsAReadableReason) {
                 << item.what << ": " << error.what();
         }
     }
-}
-
-TEST(PhraseConverterTest, OneConverterServesTwoThreadsAlike) {
-    const text::LoadedConverter loaded = text::LoadConverter(text::Profile::S2twp);
-    ASSERT_NE(loaded.converter, nullptr) << loaded.error;
-    std::string text;
-    for (int i = 0; i < 2000; ++i) {
-        text += "鼠标里面的硅二极管坏了，我们需要使用互联网算法软件解决异步的问题。";
-    }
-    const std::string want = loaded.converter->Convert(text);
-    std::string first;
-    std::string second;
-    std::thread other([&] { second = loaded.converter->Convert(text); });
-    first = loaded.converter->Convert(text);
-    other.join();
-    EXPECT_EQ(first, want);
-    EXPECT_EQ(second, want);
 }
 
 }  // namespace
