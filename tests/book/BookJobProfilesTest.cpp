@@ -3,9 +3,9 @@
 #include <map>
 #include <regex>
 
-#include "text/unicode/BinarySignature.hpp"
 #include "tests/book/BookJobFixture.hpp"
 #include "tests/support/BookReferences.hpp"
+#include "text/unicode/BinarySignature.hpp"
 
 namespace {
 
