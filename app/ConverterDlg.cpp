@@ -123,8 +123,9 @@ void CConverterDlg::OnBrowseArchiver() {
 }
 
 int CConverterDlg::SaveSettings(const QString& fileName, const QString& text) {
-    if (const std::optional<QString> reason = SaveSettingsFile(Settings, fileName, text)) {
-        ShowShellMessage(Text(kCannotSaveSettings) + *reason);
+    if (const std::optional<SettingsFailure> failure = SaveSettingsFile(Settings, fileName, text)) {
+        ShowShellMessage(Text(*failure == SettingsFailure::CannotCreate ? kCannotCreateSettings
+                                                                        : kCannotWriteSettings));
         return 0;
     }
     return 1;

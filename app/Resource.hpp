@@ -69,7 +69,8 @@ inline constexpr const char* kErrorCaption = "Error!";
 inline constexpr const char* kBatchOver = "结束!";
 inline constexpr const char* kInternalError = "Internal Error!";
 inline constexpr const char* kBadSingleFile = "选择了不存在的文件，或者选择文件过多!";
-inline constexpr const char* kCannotSaveSettings = "无法保存设置：";  // then the system's reason
+inline constexpr const char* kCannotCreateSettings = "创建配置文件失败!";
+inline constexpr const char* kCannotWriteSettings = "写入配置文件失败!";
 inline constexpr const char* kCannotReadSettings = "读取配置文件失败!";
 
 }  // namespace resource

@@ -14,18 +14,21 @@ QString PathIn(const QString& folder, const QString& fileName) {
 }
 
 // Replaces path's content with text's bytes in one step (in place when only the file, not its
-// folder, can be written); returns nothing once done, else the system's reason.
-std::optional<QString> WriteSettings(const QString& path, const QString& text) {
+// folder, can be written); returns nothing once done, else which step failed.
+std::optional<SettingsFailure> WriteSettings(const QString& path, const QString& text) {
     if (path.isEmpty()) {
-        return QStringLiteral("No folder to write it in");
+        return SettingsFailure::CannotCreate;
     }
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return SettingsFailure::CannotCreate;
+    }
     const QByteArray bytes = EncodeSettingsText(text);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
+    if (file.write(bytes) == bytes.size() && file.commit()) {
         return std::nullopt;
     }
-    return file.errorString();
+    return SettingsFailure::CannotWrite;
 }
 
 }  // namespace
@@ -63,8 +66,8 @@ SettingsFolders ThisProgramsSettingsFolders() {
 // The user's file exists only while it holds the latest save: it is written when the program's
 // folder cannot be, and a later save beside the program removes it (or, failing that, rewrites
 // it). So at start-up the user's file, when there is one, wins over the program's.
-std::optional<QString> SaveSettingsFile(const SettingsFolders& folders, const QString& fileName,
-                                        const QString& text) {
+std::optional<SettingsFailure> SaveSettingsFile(const SettingsFolders& folders,
+                                                const QString& fileName, const QString& text) {
     const QString userPath = PathIn(folders.user, fileName);
     if (!WriteSettings(PathIn(folders.program, fileName), text) &&
         (userPath.isEmpty() || !QFile::exists(userPath) || QFile::remove(userPath))) {

@@ -22,10 +22,12 @@ struct SettingsFolders {
 // Returns the folders of the running program and user.
 SettingsFolders ThisProgramsSettingsFolders();
 
+// Why a save failed in both places: the file could not be created, or not written once created.
+enum class SettingsFailure { CannotCreate, CannotWrite };
 // Writes text as fileName beside the program or, where it cannot be, in the user's folder;
-// returns nothing once saved, else the system's reason why neither place could be written.
-std::optional<QString> SaveSettingsFile(const SettingsFolders& folders, const QString& fileName,
-                                        const QString& text);
+// returns nothing once saved, else why the user's folder could not be written either.
+std::optional<SettingsFailure> SaveSettingsFile(const SettingsFolders& folders,
+                                                const QString& fileName, const QString& text);
 
 struct SettingsRead {
     QString text;
