@@ -210,16 +210,22 @@ TEST_F(BookJobTest, TopLevelNamesTooManyForOneCommandLineArePackedFromAList) {
     EXPECT_EQ(Beside(), (Names{"novel.epub", "novel_corvela.epub"}));
 }
 
-TEST_F(BookJobTest, AReadOnlyFolderSaysWhy) {
+// A folder that cannot be written, or not even read, fails the job with the system's reason.
+TEST_F(BookJobTest, AReadOnlyOrUnreadableFolderSaysWhy) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "the superuser writes into read-only folders";
     }
     const std::string book = MakeBook("novel.epub");
-    std::filesystem::permissions(books, std::filesystem::perms(0555));
-    const BookOutcome outcome = Run(book);
-    std::filesystem::permissions(books, std::filesystem::perms(0755));
-    EXPECT_NE(outcome.reason.find("Permission denied"), std::string::npos) << outcome.reason;
-    EXPECT_EQ(Beside(), Names{"novel.epub"});
+    for (const auto& [mode, reason] :
+         {std::pair{0555, "Permission denied"}, {0, "无法打开书文件：Permission denied"}}) {
+        std::filesystem::permissions(books, std::filesystem::perms(mode));
+        const BookOutcome outcome = Run(book);
+        std::filesystem::permissions(books, std::filesystem::perms(0755));
+        EXPECT_EQ(outcome.kind, OutcomeKind::Failed) << reason;
+        EXPECT_NE(outcome.reason.find(reason), std::string::npos) << outcome.reason;
+        EXPECT_EQ(Beside(), Names{"novel.epub"});
+    }
+    EXPECT_EQ(messages, Messages{});
 }
 
 TEST_F(BookJobTest, WinRarUnpacksAndPacksWithTheCommandLinesGiven) {
