@@ -100,35 +100,29 @@ TEST_F(CliProgramTest, ShowsProgressInPlaceOnATerminal) {
     EXPECT_NE(result.standardOutput.find("\r\033[K处理完毕\ta.epub\r\n"), std::string::npos);
 }
 
-TEST_F(CliProgramTest, WritesIntoTheOutputFolderUnderTheSameNamesWithTheOptionsGiven) {
+TEST_F(CliProgramTest, WritesIntoTheOutputFolderWithTheOptionsAndTheArchiverGiven) {
     MakeBook("--a.epub");
     std::filesystem::create_directory(folder / "out");
-    const CommandOutput result =
-        RunCli("--output-dir=out --profile s2twp --no-font-rule --jobs 2 -- --a.epub");
-    EXPECT_EQ(result.exitStatus, 0) << Stderr();
-    EXPECT_EQ(result.standardOutput, "处理完毕\t--a.epub\n");
-    EXPECT_EQ(NamesIn(folder.path()), (Names{"--a.epub", "out", "stderr"}));
-    EXPECT_EQ(NamesIn(folder / "out"), Names{"--a.epub"});
-    std::map<std::string, std::string> files = ReadArchive(folder / "out/--a.epub");
-    EXPECT_EQ(files["OEBPS/chapter.xhtml"], "<p>這是一本簡體書。</p>\n");
-    EXPECT_EQ(files["OEBPS/style.css"], "body { margin: 0; }\n");
-}
-
-TEST_F(CliProgramTest, UsesTheArchiverGivenAndReportsAWrongOne) {
-    MakeBook("a.epub");
     std::filesystem::create_directory(folder / "my tools");
     std::filesystem::copy_file(CORVELA_WINRAR_STANDIN, folder / "my tools/WinRAR.exe");
     CommandOutput result =
-        RunCli("--archiver " + ShellQuoted(folder / "my tools/WinRAR.exe") + " a.epub");
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.standardOutput, "处理完毕\ta.epub\n");
+        RunCli("--output-dir=out --profile s2twp --no-font-rule --jobs 2 " +
+               ("--archiver " + ShellQuoted(folder / "my tools/WinRAR.exe")) + " -- --a.epub");
+    EXPECT_EQ(result.exitStatus, 0) << Stderr();
+    EXPECT_EQ(result.standardOutput, "处理完毕\t--a.epub\n");
+    EXPECT_EQ(NamesIn(folder.path()), (Names{"--a.epub", "my tools", "out", "stderr"}));
+    EXPECT_EQ(NamesIn(folder / "out"), Names{"--a.epub"});
     EXPECT_TRUE(std::filesystem::exists(folder / "my tools/WinRAR.exe.args"));
-    result = RunCli("--quiet --archiver " + ShellQuoted(folder / "my tools") + " a.epub");
+    std::map<std::string, std::string> files = ReadArchive(folder / "out/--a.epub");
+    EXPECT_EQ(files["OEBPS/chapter.xhtml"], "<p>這是一本簡體書。</p>\n");
+    EXPECT_EQ(files["OEBPS/style.css"], "body { margin: 0; }\n");
+    // A folder as the archiver: the book's alert, unless --quiet.
+    result = RunCli("--quiet --archiver " + ShellQuoted(folder / "my tools") + " -- --a.epub");
     EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.standardOutput, "未处理\ta.epub\n");
+    EXPECT_EQ(result.standardOutput, "未处理\t--a.epub\n");
     EXPECT_EQ(Stderr(), "");
-    RunCli("--archiver " + ShellQuoted(folder / "my tools") + " a.epub");
-    EXPECT_TRUE(Stderr().starts_with("corvela-cli: a.epub: WINRAR 路径错误\n"));
+    RunCli("--archiver " + ShellQuoted(folder / "my tools") + " -- --a.epub");
+    EXPECT_TRUE(Stderr().starts_with("corvela-cli: --a.epub: WINRAR 路径错误\n")) << Stderr();
 }
 
 }  // namespace
