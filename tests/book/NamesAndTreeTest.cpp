@@ -71,12 +71,6 @@ TEST(LinkedTreeTest, FindsAndDeletesButNeverTakesOrFollowsALink) {
     EXPECT_FALSE(DeleteTree(root));
 }
 
-mode_t ModeOf(const std::string& path) {
-    struct stat status {};
-    ::lstat(path.c_str(), &status);
-    return status.st_mode & 07777;
-}
-
 // An archive may unpack folders that cannot be entered and files that cannot be written; every
 // one of them, however deep under locked folders, must be opened up before the job walks it.
 TEST(PrepareUnpackedTreeTest, OpensEveryFolderAndFileBelowLockedFolders) {

@@ -121,7 +121,6 @@ bool OutlivesItsEnd(pid_t process) {
     return alive();
 }
 
-// Waits up to ten seconds for path to appear.
 void AwaitFile(const std::string& path) {
     for (int i = 0; i < 1000 && platform::TypeOf(path) == platform::EntryType::Missing; ++i) {
         ::usleep(10000);
