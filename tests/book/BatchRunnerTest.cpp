@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "book/BatchRunner.hpp"
 #include "tests/support/BookFiles.hpp"
 
@@ -205,6 +207,35 @@ TEST_F(BatchRunnerTest, UnpacksInTheOutputFolderWhenTheBooksFolderIsReadOnly) {
     EXPECT_EQ(NamesIn(out), (Names{"a.epub"}));
     EXPECT_NE(ReadFileBytes(archiver + ".args").find("\n" + out + "/a/\n"), std::string::npos);
     EXPECT_EQ(NamesIn(books), (Names{"a.epub"}));
+}
+
+// Books that cannot be opened end at once: the batch's choice of workers is all that counts.
+TEST(ThreadBudget, EachBookGetsItsShareAndTheBatchStaysWithinTheBudgetOrTheJobs) {
+    struct Case {
+        unsigned budget, jobs;
+        std::size_t books;
+        unsigned workers;
+    };
+    for (const Case& c : {Case{4, 2, 3, 2}, Case{4, 8, 3, 1}, Case{3, 2, 5, 1}, Case{8, 1, 2, 8},
+                          Case{2, 4, 4, 1}}) {
+        BatchOptions options;
+        options.threadBudget = c.budget;
+        options.jobs = c.jobs;
+        std::vector<unsigned> given;
+        BatchCallbacks callbacks;
+        callbacks.bookStarting = [&given](std::size_t, JobOptions& job) {
+            given.push_back(job.workers);
+            return true;
+        };
+        CBookConverter job;
+        CBatchRunner(job, options)
+            .Run(std::vector<std::string>(c.books, "/missing/book.epub"), callbacks, {});
+        const std::string where =
+            std::to_string(c.budget) + " " + std::to_string(c.jobs) + " " + std::to_string(c.books);
+        EXPECT_EQ(given, std::vector<unsigned>(c.books, c.workers)) << where;
+        const std::size_t atATime = std::min<std::size_t>(c.jobs, c.books);
+        EXPECT_LE(atATime * c.workers, std::max(c.budget, c.jobs)) << where;
+    }
 }
 
 }  // namespace

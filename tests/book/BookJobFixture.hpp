@@ -26,7 +26,6 @@ class BookJobTest : public testing::Test, public CBookConverter {
     }
     ~BookJobTest() override { ::unsetenv("XDG_STATE_HOME"); }
 
-    // The sample book with extra entries, in the books folder.
     std::string MakeBook(const std::string& name, const std::vector<ZipEntryPlan>& extra = {}) {
         return WriteSampleBook(books + "/" + name, extra);
     }

@@ -101,20 +101,6 @@ TEST_F(JobJournalTest, ALiveJobsScratchIsNeverTaken) {
     EXPECT_EQ(Journals(), Names{});
 }
 
-TEST_F(JobJournalTest, AJobThatEndsRemovesItsScratchAndItsJournal) {
-    {
-        JobScratch job;
-        const std::optional<std::string> folder = job.MakeFolder(books + "/novel");
-        ASSERT_TRUE(folder);
-        WriteFileBytes(*folder + "/x", "x");
-        std::filesystem::permissions(*folder, std::filesystem::perms(0555));
-        job.MakeSecondName(books + "/novel.epub", books + "/novel.zip", false);
-        EXPECT_EQ(Journals().size(), 1u);
-    }
-    EXPECT_EQ(NamesIn(books), (Names{"novel.epub", "solo.epub"}));
-    EXPECT_EQ(Journals(), Names{});
-}
-
 // A taken name gets its variant number before the extension of a file, after a folder's name.
 TEST(FreshCandidateTest, PutsTheNumberBeforeTheExtensionOnlyWhenAskedAndThereIsOne) {
     const std::tuple<std::string, bool, std::string> cases[] = {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "book/BookConverter.hpp"
 #include "book/archive/ZipNameRelabel.hpp"
@@ -9,12 +10,7 @@
 
 namespace {
 
-using testing_support::NamesIn;
-using testing_support::ReadFileBytes;
-using testing_support::TempFolder;
-using testing_support::WriteFileBytes;
-using testing_support::WriteZip;
-using testing_support::ZipEntryPlan;
+using namespace testing_support;
 
 TEST(FindStylesheetTest, TakesTheFirstFileNamedCssDepthFirstInByteOrder) {
     // files of the tree, the one found (empty: none)
@@ -38,6 +34,21 @@ TEST(FindStylesheetTest, TakesTheFirstFileNamedCssDepthFirstInByteOrder) {
     }
 }
 
+TEST(FindStylesheetTest, AFolderThatCannotBeReadIsAReasonNotAMissingStylesheet) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root reads every folder";
+    }
+    TempFolder root;
+    std::filesystem::create_directory(root / "a");
+    WriteFileBytes(root / "b.css", "p {}");
+    std::filesystem::permissions(root / "a", std::filesystem::perms::none);
+    std::string found = "untouched";
+    const std::optional<std::string> reason = CBookConverter().FindStylesheet(root.path(), found);
+    std::filesystem::permissions(root / "a", std::filesystem::perms::owner_all);
+    EXPECT_EQ(reason, "查找样式表时无法读取文件夹 a：Permission denied");
+    EXPECT_EQ(found, "untouched");
+}
+
 // The walks over a tree that links to a file and a folder of the user's outside it.
 TEST(LinkedTreeTest, FindsAndDeletesButNeverTakesOrFollowsALink) {
     TempFolder outside, parent;
@@ -58,12 +69,6 @@ TEST(LinkedTreeTest, FindsAndDeletesButNeverTakesOrFollowsALink) {
     EXPECT_EQ(platform::TypeOf(root), platform::EntryType::Missing);
     EXPECT_EQ(NamesIn(outside / "dir"), std::set<std::string>{"user.css"});
     EXPECT_FALSE(DeleteTree(root));
-}
-
-mode_t ModeOf(const std::string& path) {
-    struct stat status {};
-    ::lstat(path.c_str(), &status);
-    return status.st_mode & 07777;
 }
 
 // An archive may unpack folders that cannot be entered and files that cannot be written; every
@@ -93,7 +98,6 @@ TEST(PrepareUnpackedTreeTest, OpensEveryFolderAndFileBelowLockedFolders) {
 }
 
 TEST(ZipNameRelabelTest, RelabelsOnlyTheUtf8NamesOfDosEntriesThatUnzipWouldRecode) {
-    using testing_support::kMadeOnDos;
     TempFolder folder;
     const std::string archive = folder / "book.zip";
     const ZipEntryPlan ascii{"ascii.txt", "a", S_IFREG | 0644, kMadeOnDos};
@@ -107,7 +111,7 @@ TEST(ZipNameRelabelTest, RelabelsOnlyTheUtf8NamesOfDosEntriesThatUnzipWouldRecod
     const std::optional<CentralDirectoryPatch> patch = RelabelUtf8Names(archive);
     ASSERT_TRUE(patch);
     ASSERT_TRUE(ApplyCentralDirectoryPatch(archive, *patch));
-    testing_support::RunShellCommand("unzip -qq " + archive + " -d " + folder / "out");
+    RunShellCommand("unzip -qq " + archive + " -d " + folder / "out");
     EXPECT_EQ(ReadFileBytes(folder / "out/目录/名字"), "c");
     using std::filesystem::perms;
     EXPECT_EQ(std::filesystem::status(folder / "out/目录/名字").permissions(), perms(0644));

@@ -6,9 +6,7 @@
 
 namespace {
 
-using testing_support::CommandOutput;
-using testing_support::ReadFileBytes;
-using testing_support::ShellQuoted;
+using namespace testing_support;
 using Names = std::set<std::string>;
 
 constexpr const char* kUsageLine = "usage: corvela-cli [OPTION]... BOOK...\n";
@@ -18,21 +16,18 @@ class CliProgramTest : public testing::Test {
     // Runs corvela-cli with arguments (quoted for the shell) in the temporary folder; its
     // standard error lands in the file "stderr" there.
     CommandOutput RunCli(const std::string& arguments) {
-        return testing_support::RunShellCommand("cd " + ShellQuoted(folder.path()) + " && " +
-                                                ShellQuoted(CORVELA_CLI_PATH) + " " + arguments +
-                                                " 2> stderr");
+        return RunShellCommand("cd " + ShellQuoted(folder.path()) + " && " +
+                               ShellQuoted(CORVELA_CLI_PATH) + " " + arguments + " 2> stderr");
     }
     std::string Stderr() { return ReadFileBytes(folder / "stderr"); }
-    std::string MakeBook(const std::string& name) {
-        return testing_support::WriteSampleBook(folder / name);
-    }
+    std::string MakeBook(const std::string& name) { return WriteSampleBook(folder / name); }
 
-    testing_support::TempFolder folder;
+    TempFolder folder;
 };
 
 TEST_F(CliProgramTest, AUsageErrorGivesTwoAndItsReasonInOneLine) {
     MakeBook("a.epub");
-    testing_support::WriteFileBytes(folder / "file", "");
+    WriteFileBytes(folder / "file", "");
     const std::pair<std::string, std::string> cases[] = {
         {"", "no book given"},
         {"--bogus a.epub", "unknown option --bogus"},
@@ -52,7 +47,7 @@ TEST_F(CliProgramTest, AUsageErrorGivesTwoAndItsReasonInOneLine) {
         EXPECT_EQ(result.standardOutput, "") << arguments;
         EXPECT_EQ(Stderr(), "corvela-cli: " + reason + "\n" + kUsageLine) << arguments;
     }
-    EXPECT_EQ(testing_support::NamesIn(folder.path()), (Names{"a.epub", "file", "stderr"}));
+    EXPECT_EQ(NamesIn(folder.path()), (Names{"a.epub", "file", "stderr"}));
     const CommandOutput help = RunCli("--help");
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_TRUE(help.standardOutput.starts_with(kUsageLine));
@@ -80,9 +75,8 @@ TEST_F(CliProgramTest, StatusLinesKeepTheGivenOrderAndReasonsAndASummaryGoToStan
                                  "2 本处理完毕，2 本未处理，用时 [0-9]+\\.[0-9] 秒\n")))
             << Stderr();
     }
-    EXPECT_EQ(
-        testing_support::NamesIn(folder.path()),
-        (Names{"a.epub", "a.zip", "a_corvela.epub", "b c.epub", "b c_corvela.epub", "stderr"}));
+    EXPECT_EQ(NamesIn(folder.path()), (Names{"a.epub", "a.zip", "a_corvela.epub", "b c.epub",
+                                             "b c_corvela.epub", "stderr"}));
     CommandOutput result = RunCli("--quiet " + books);
     EXPECT_EQ(result.standardOutput + Stderr(), lines);
     result = RunCli("--verbose a.epub");
@@ -96,9 +90,9 @@ TEST_F(CliProgramTest, StatusLinesKeepTheGivenOrderAndReasonsAndASummaryGoToStan
 
 TEST_F(CliProgramTest, ShowsProgressInPlaceOnATerminal) {
     MakeBook("a.epub");
-    const CommandOutput result = testing_support::RunShellCommand(
-        "cd " + ShellQuoted(folder.path()) + " && script -qec " +
-        ShellQuoted(ShellQuoted(CORVELA_CLI_PATH) + " a.epub") + " /dev/null");
+    const CommandOutput result =
+        RunShellCommand("cd " + ShellQuoted(folder.path()) + " && script -qec " +
+                        ShellQuoted(ShellQuoted(CORVELA_CLI_PATH) + " a.epub") + " /dev/null");
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_TRUE(std::regex_search(result.standardOutput,
                                   std::regex("\r\\[0/1\\] [0-9]+ 秒  a\\.epub\033\\[K")))
@@ -106,36 +100,29 @@ TEST_F(CliProgramTest, ShowsProgressInPlaceOnATerminal) {
     EXPECT_NE(result.standardOutput.find("\r\033[K处理完毕\ta.epub\r\n"), std::string::npos);
 }
 
-TEST_F(CliProgramTest, WritesIntoTheOutputFolderUnderTheSameNamesWithTheOptionsGiven) {
+TEST_F(CliProgramTest, WritesIntoTheOutputFolderWithTheOptionsAndTheArchiverGiven) {
     MakeBook("--a.epub");
     std::filesystem::create_directory(folder / "out");
-    const CommandOutput result =
-        RunCli("--output-dir=out --profile s2twp --no-font-rule --jobs 2 -- --a.epub");
-    EXPECT_EQ(result.exitStatus, 0) << Stderr();
-    EXPECT_EQ(result.standardOutput, "处理完毕\t--a.epub\n");
-    EXPECT_EQ(testing_support::NamesIn(folder.path()), (Names{"--a.epub", "out", "stderr"}));
-    EXPECT_EQ(testing_support::NamesIn(folder / "out"), Names{"--a.epub"});
-    std::map<std::string, std::string> files =
-        testing_support::ReadArchive(folder / "out/--a.epub");
-    EXPECT_EQ(files["OEBPS/chapter.xhtml"], "<p>這是一本簡體書。</p>\n");
-    EXPECT_EQ(files["OEBPS/style.css"], "body { margin: 0; }\n");
-}
-
-TEST_F(CliProgramTest, UsesTheArchiverGivenAndReportsAWrongOne) {
-    MakeBook("a.epub");
     std::filesystem::create_directory(folder / "my tools");
     std::filesystem::copy_file(CORVELA_WINRAR_STANDIN, folder / "my tools/WinRAR.exe");
     CommandOutput result =
-        RunCli("--archiver " + ShellQuoted(folder / "my tools/WinRAR.exe") + " a.epub");
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.standardOutput, "处理完毕\ta.epub\n");
+        RunCli("--output-dir=out --profile s2twp --no-font-rule --jobs 2 " +
+               ("--archiver " + ShellQuoted(folder / "my tools/WinRAR.exe")) + " -- --a.epub");
+    EXPECT_EQ(result.exitStatus, 0) << Stderr();
+    EXPECT_EQ(result.standardOutput, "处理完毕\t--a.epub\n");
+    EXPECT_EQ(NamesIn(folder.path()), (Names{"--a.epub", "my tools", "out", "stderr"}));
+    EXPECT_EQ(NamesIn(folder / "out"), Names{"--a.epub"});
     EXPECT_TRUE(std::filesystem::exists(folder / "my tools/WinRAR.exe.args"));
-    result = RunCli("--quiet --archiver " + ShellQuoted(folder / "my tools") + " a.epub");
+    std::map<std::string, std::string> files = ReadArchive(folder / "out/--a.epub");
+    EXPECT_EQ(files["OEBPS/chapter.xhtml"], "<p>這是一本簡體書。</p>\n");
+    EXPECT_EQ(files["OEBPS/style.css"], "body { margin: 0; }\n");
+    // A folder as the archiver: the book's alert, unless --quiet.
+    result = RunCli("--quiet --archiver " + ShellQuoted(folder / "my tools") + " -- --a.epub");
     EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.standardOutput, "未处理\ta.epub\n");
+    EXPECT_EQ(result.standardOutput, "未处理\t--a.epub\n");
     EXPECT_EQ(Stderr(), "");
-    RunCli("--archiver " + ShellQuoted(folder / "my tools") + " a.epub");
-    EXPECT_TRUE(Stderr().starts_with("corvela-cli: a.epub: WINRAR 路径错误\n"));
+    RunCli("--archiver " + ShellQuoted(folder / "my tools") + " -- --a.epub");
+    EXPECT_TRUE(Stderr().starts_with("corvela-cli: --a.epub: WINRAR 路径错误\n")) << Stderr();
 }
 
 }  // namespace

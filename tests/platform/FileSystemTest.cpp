@@ -11,9 +11,7 @@
 namespace {
 
 using platform::EntryType;
-using testing_support::ReadFileBytes;
-using testing_support::TempFolder;
-using testing_support::WriteFileBytes;
+using namespace testing_support;
 
 TEST(ListFolderTest, ListsEveryNameButDotAndDotDot) {
     const TempFolder folder;
@@ -36,17 +34,11 @@ TEST(CopyNoReplaceTest, AFailedCopyLeavesNoPartialFile) {
     WriteFileBytes(folder / "big", std::string(300000, 'b'));
     bool copied = true;
     {
-        const testing_support::FileSizeLimit limit(100000);
+        const FileSizeLimit limit(100000);
         copied = platform::CopyNoReplace(folder / "big", folder / "copy");
     }
     EXPECT_FALSE(copied);
     EXPECT_EQ(platform::TypeOf(folder / "copy"), EntryType::Missing);
-}
-
-mode_t ModeOf(const std::string& path) {
-    struct stat status {};
-    ::lstat(path.c_str(), &status);
-    return status.st_mode & 07777;
 }
 
 TEST(MakeOwnerWritableTest, LetsTheOwnerReadWriteAndEnterFoldersAndKeepsOtherBits) {

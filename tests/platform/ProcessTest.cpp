@@ -16,10 +16,7 @@ namespace {
 using platform::RunTool;
 using platform::ToolOutcome;
 using platform::ToolResult;
-using testing_support::ReadFileBytes;
-using testing_support::TempFolder;
-using testing_support::WriteFileBytes;
-using testing_support::WriteScript;
+using namespace testing_support;
 
 // Records its working directory, its arguments in brackets and its standard input beside itself.
 constexpr const char* kRecorder =
@@ -75,11 +72,11 @@ TEST_F(RunToolTest, FindsAnUnquotedPathWithBlanksOrABareNameOnPathOrSaysItCannot
     WriteScript(folder / "my", kRecorder);
     RunTool(recorder + " arg", work);
     EXPECT_EQ(Recorded(folder / "my"), work + "\n[tools/record]\n[arg]\n");
-    testing_support::ScopedPath path(folder / "my tools" + ":" + std::getenv("PATH"));
+    ScopedPath path(folder / "my tools" + ":" + std::getenv("PATH"));
     EXPECT_EQ(RunTool("record -o", work).exitStatus, 7);
     EXPECT_EQ(Recorded(recorder), work + "\n[-o]\n");
     WriteFileBytes(folder / "plain", "not a program");
-    testing_support::ScopedPath other(folder.path());
+    ScopedPath other(folder.path());
     for (const std::string& line : std::vector<std::string>{
              "", "   ", "zip -r x", folder / "nothing x", folder.path() + " x", folder / "plain"}) {
         EXPECT_EQ(RunTool(line, "").outcome, ToolOutcome::NotStarted) << line;
@@ -124,7 +121,6 @@ bool OutlivesItsEnd(pid_t process) {
     return alive();
 }
 
-// Waits up to ten seconds for path to appear.
 void AwaitFile(const std::string& path) {
     for (int i = 0; i < 1000 && platform::TypeOf(path) == platform::EntryType::Missing; ++i) {
         ::usleep(10000);

@@ -25,7 +25,6 @@ struct ZipEntryPlan {
     std::uint8_t host = kMadeOnUnix;
 };
 
-// Appends each value as a little-endian field of its width in bytes.
 inline void Put(std::string& out, std::initializer_list<std::pair<std::uint64_t, int>> fields) {
     for (const auto& [value, width] : fields) {
         for (int i = 0; i < width; ++i) {
@@ -84,7 +83,6 @@ inline std::vector<ZipEntryPlan> SampleBookEntries() {
             {"OEBPS/fonts/book.ttf", BinaryBytes(2)}};
 }
 
-// The text in single quotes for /bin/sh.
 inline std::string ShellQuoted(const std::string& text) {
     std::string quoted = "'";
     for (char c : text) {
@@ -98,7 +96,6 @@ struct CommandOutput {
     std::string standardOutput;
 };
 
-// Runs command with /bin/sh and returns its exit status and standard output.
 inline CommandOutput RunShellCommand(const std::string& command) {
     CommandOutput result{-1, ""};
     FILE* pipe = ::popen(command.c_str(), "r");
@@ -110,13 +107,11 @@ inline CommandOutput RunShellCommand(const std::string& command) {
     return result;
 }
 
-// Writes a /bin/sh script with body to path, executable.
 inline void WriteScript(const std::string& path, const std::string& body) {
     WriteFileBytes(path, "#!/bin/sh\n" + body);
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
 }
 
-// Sets PATH for the life of the object.
 struct ScopedPath {
     explicit ScopedPath(const std::string& value) { ::setenv("PATH", value.c_str(), 1); }
     ScopedPath(const ScopedPath&) = delete;
@@ -169,7 +164,6 @@ inline std::map<std::string, std::pair<int, int>> EntryFlags(const std::string& 
     return flags;
 }
 
-// Writes the sample book with extra entries after its own to path; returns path.
 inline std::string WriteSampleBook(const std::string& path,
                                    const std::vector<ZipEntryPlan>& extra = {}) {
     std::vector<ZipEntryPlan> entries = SampleBookEntries();

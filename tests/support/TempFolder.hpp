@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -31,7 +33,6 @@ class TempFolder {
     }
 
     const std::string& path() const { return path_; }
-    // The full path of name inside the folder.
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
   private:
@@ -52,7 +53,6 @@ class TempFolder {
     std::string path_;
 };
 
-// Writes bytes to path, replacing the file.
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -61,13 +61,19 @@ inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
     }
 }
 
-// The whole content of path; throws when it cannot be read.
 inline std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         throw std::runtime_error("cannot read " + path);
     }
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The permission bits of path itself (a link's own, not its target's).
+inline mode_t ModeOf(const std::string& path) {
+    struct stat status {};
+    ::lstat(path.c_str(), &status);
+    return status.st_mode & 07777;
 }
 
 }  // namespace testing_support

@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 
-#include "tests/support/BookReferences.hpp"
 #include "tests/support/Converters.hpp"
-#include "text/content/NameConversion.hpp"
 #include "text/content/ReferenceConversion.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
@@ -13,40 +10,6 @@ namespace {
 
 using testing_support::ConverterOf;
 using text::Profile;
-
-// What a reading system looks for: the reference with every escape decoded (the character
-// references here are of the Basic Multilingual Plane).
-std::string Decoded(std::string reference) {
-    static const std::regex characterReference("&#x([0-9A-Fa-f]+);");
-    for (std::smatch match; std::regex_search(reference, match, characterReference);) {
-        const auto c = std::stoul(match[1], nullptr, 16);
-        const char utf8[] = {static_cast<char>(0xE0 | c >> 12),
-                             static_cast<char>(0x80 | (c >> 6 & 0x3F)),
-                             static_cast<char>(0x80 | (c & 0x3F)), 0};
-        reference.replace(match.position(), match.length(), utf8);
-    }
-    return testing_support::PercentDecoded(reference);
-}
-
-// Each three-byte character of name written as a hex character reference.
-std::string CharacterReferencesOf(const std::string& name) {
-    std::string written;
-    for (std::size_t i = 0; i < name.size();) {
-        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(name[k]); };
-        if (byte(i) >= 0xE0 && byte(i) < 0xF0 && i + 2 < name.size() &&
-            (byte(i + 1) & 0xC0) == 0x80 && (byte(i + 2) & 0xC0) == 0x80) {
-            char reference[16];
-            std::snprintf(
-                reference, sizeof reference, "&#x%X;",
-                ((byte(i) & 0xF) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F));
-            written += reference;
-            i += 3;
-        } else {
-            written += name[i++];
-        }
-    }
-    return written;
-}
 
 TEST(ConvertReference, RewritesEachNameInTheStyleItWasWritten) {
     const std::tuple<Profile, std::string, std::string> cases[] = {
@@ -80,37 +43,6 @@ TEST(ConvertReference, RewritesEachNameInTheStyleItWasWritten) {
             text::ConvertReference(reference, text::ReferenceSyntax::Markup, *ConverterOf(profile)),
             want)
             << reference;
-    }
-}
-
-// The job renames files with ConvertFileName; every reference to them must follow, however it
-// is written and in every profile.
-TEST(ConvertReference, DecodesToTheConvertedFileName) {
-    const std::string names[] = {"后记.xhtml",      "头发与烟斗",   "方便面 内存.png",
-                                 "第一章 新的开始", "\xFF后\x80记", "ü启"};
-    for (const text::ProfileInfo& info : text::AllProfiles()) {
-        const text::TextConverter& converter = *ConverterOf(info.profile);
-        for (const std::string& name : names) {
-            const std::string renamed = text::ConvertFileName(name, converter);
-            std::string upper, lower, half;
-            for (std::size_t i = 0; i < name.size(); ++i) {
-                char escape[4];
-                std::snprintf(escape, sizeof escape, "%%%02X", static_cast<unsigned char>(name[i]));
-                upper += escape;
-                std::snprintf(escape, sizeof escape, "%%%02x", static_cast<unsigned char>(name[i]));
-                lower += escape;
-                half += i < name.size() / 2 ? std::string(escape) : name.substr(i, 1);
-            }
-            for (const std::string& reference :
-                 {name, upper, lower, half, CharacterReferencesOf(name)}) {
-                EXPECT_EQ(Decoded(text::ConvertReference(reference, text::ReferenceSyntax::Markup,
-                                                         converter)),
-                          renamed)
-                    << info.name << " " << reference;
-            }
-            EXPECT_EQ(text::ConvertReference(name, text::ReferenceSyntax::Markup, converter),
-                      renamed);
-        }
     }
 }
 
