@@ -6,9 +6,9 @@
 
 #include "tests/support/BookFiles.hpp"
 #include "tests/support/Converters.hpp"
+#include "tests/support/OpenccConverter.hpp"
 #include "tests/support/TempFolder.hpp"
 #include "text/content/BookTextConversion.hpp"
-#include "tests/support/OpenccConverter.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
 namespace {
@@ -57,10 +57,11 @@ TEST(ConvertBookText, ReferencesFollowRenamedFilesAndIds) {
         {kMarkup, R"(<a name='启程'/><a href=#启程>)", R"(<a name='啓程'/><a href=#啓程>)"},
         // XHTML and SVG media.
         {kMarkup,
-         R"(<img src="图片/图.png" srcset="https://x.cn/图1.png 1x,图2.png, 图3.png 2x"/><video poster="图.jpg"/>)",
-         R"(<img src="圖片/圖.png" srcset="https://x.cn/图1.png 1x,圖2.png, 圖3.png 2x"/><video poster="圖.jpg"/>)"},
-        {kMarkup, R"(<object data="图.svg"/><svg:image xlink:href="图.png"/><use href="#图"/>)",
-         R"(<object data="圖.svg"/><svg:image xlink:href="圖.png"/><use href="#圖"/>)"},
+         R"(<img src="图片/图.png" srcset="https://x.cn/图1.png 1x,图2.png, 图3.png 2x"/><video poster="%E5%9B%BE.jpg"/>)",
+         R"(<img src="圖片/圖.png" srcset="https://x.cn/图1.png 1x,圖2.png, 圖3.png 2x"/><video poster="%E5%9C%96.jpg"/>)"},
+        {kMarkup,
+         R"(<object data="%E5%9B%BE.svg"/><svg:image xlink:href="%E5%9B%BE.png"/><use href="#图"/>)",
+         R"(<object data="%E5%9C%96.svg"/><svg:image xlink:href="%E5%9C%96.png"/><use href="#圖"/>)"},
         {kMarkup,
          R"(<?xml-stylesheet type="text/css" href="%E6%A0%B7.css"?><?pi href="%E6%A0%B7"?>)",
          R"(<?xml-stylesheet type="text/css" href="%E6%A8%A3.css"?><?pi href="%E6%A0%B7"?>)"},
@@ -74,8 +75,9 @@ TEST(ConvertBookText, ReferencesFollowRenamedFilesAndIds) {
         {kMarkup, R"(<a href="https://例子.cn/后记">后记</a><a href="mailto:后@例.cn">)",
          R"(<a href="https://例子.cn/后记">後記</a><a href="mailto:后@例.cn">)"},
         // url() in a stylesheet, a <style> block and a style="" attribute.
-        {kCss, R"(p{background:url("图/图.png")} q{background:url( 图.png )} @import '图.css';)",
-         R"(p{background:url("圖/圖.png")} q{background:url( 圖.png )} @import '圖.css';)"},
+        {kCss,
+         R"(p{background:url("图/图.png")} q{background:url( %E5%9B%BE.png )} @import '图.css';)",
+         R"(p{background:url("圖/圖.png")} q{background:url( %E5%9C%96.png )} @import '圖.css';)"},
         {kCss, "s{background:url(%E5%9B%BE.png)}", "s{background:url(%E5%9C%96.png)}"},
         {kCss, "s{background:url(res:///后.png)}", "s{background:url(res:///后.png)}"},
         {kMarkup,
@@ -158,8 +160,8 @@ TEST(ConvertBookText, MatchesWholeFileLibopenccOnTheSampleBooks) {
         std::shared_ptr<const text::TextConverter> reference =
             text::LoadConverter(info.profile).converter;
         if (text::IsPhraseProfile(info.profile)) {
-            reference = std::make_shared<testing_support::OpenccConverter>(text::OpenccDataFolder() + "/" +
-                                                                std::string(info.name) + ".json");
+            reference = std::make_shared<testing_support::OpenccConverter>(
+                text::OpenccDataFolder() + "/" + std::string(info.name) + ".json");
         }
         for (const auto& [name, bytes] : files) {
             std::string want = reference->Convert(bytes);

@@ -1,15 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
-#include <functional>
+#include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "tests/support/TempFolder.hpp"
-#include "tests/text/PhraseCases.hpp"
+#include "tests/support/BookFiles.hpp"
 #include "tests/support/OpenccConverter.hpp"
+#include "tests/text/PhraseCases.hpp"
 #include "text/phrase/PhraseConverter.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
@@ -34,8 +35,8 @@ std::string ConfigOf(text::Profile profile) {
 
 // Converts every text with both converters; the first text where they differ, or "".
 std::string FirstDifference(const text::TextConverter& ours, const text::TextConverter& reference,
-                            const std::function<bool(std::string&)>& next) {
-    for (std::string input; next(input);) {
+                            const std::vector<std::string>& texts) {
+    for (const std::string& input : texts) {
         const std::string want = reference.Convert(input);
         const std::string got = ours.Convert(input);
         if (got != want) {
@@ -45,43 +46,31 @@ std::string FirstDifference(const text::TextConverter& ours, const text::TextCon
     return "";
 }
 
-std::function<bool(std::string&)> Each(const std::vector<std::string>& texts) {
-    return [&texts, at = std::size_t{0}](std::string& text) mutable {
-        if (at == texts.size()) {
-            return false;
-        }
-        text = texts[at++];
-        return true;
-    };
-}
-
-// The text files of the sample books: the packed ones unpacked with unzip, and the trees.
-std::vector<std::string> SampleBookTexts(const TempFolder& folder) {
+// The text files of the sample books, packed and in trees.
+std::vector<std::string> SampleBookTexts() {
     const std::filesystem::path corpus = CORVELA_CORPUS_DIR;
+    std::map<std::string, std::string> files;
     for (const auto& book : std::filesystem::directory_iterator(corpus / "packed")) {
-        const std::string command = "unzip -qq -o '" + book.path().string() + "' -d '" +
-                                    folder / book.path().stem().string() + "' 2>/dev/null";
-        // The book whose entry name is not UTF-8 may fail; its other files still count.
-        [[maybe_unused]] const int status = std::system(command.c_str());
+        files.merge(testing_support::ReadArchive(book.path().string()));
+    }
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus / "trees")) {
+        if (entry.is_regular_file()) {
+            files[entry.path().string()] = ReadFileBytes(entry.path().string());
+        }
     }
     std::vector<std::string> texts;
-    for (const std::filesystem::path& root :
-         {std::filesystem::path(folder.path()), corpus / "trees"}) {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-            const std::string extension = entry.path().extension().string();
-            if (entry.is_regular_file() &&
-                (extension == ".xhtml" || extension == ".html" || extension == ".opf" ||
-                 extension == ".ncx" || extension == ".css" || extension == "")) {
-                texts.push_back(ReadFileBytes(entry.path().string()));
-            }
+    for (const auto& [name, bytes] : files) {
+        const std::string extension = std::filesystem::path(name).extension().string();
+        if (std::set<std::string>{".xhtml", ".html", ".opf", ".ncx", ".css", ""}.contains(
+                extension)) {
+            texts.push_back(bytes);
         }
     }
     return texts;
 }
 
 TEST(PhraseConverterTest, SampleBooksAndOpenccsOwnCasesComeOutAsLibopenccMakesThem) {
-    const TempFolder folder;
-    std::vector<std::string> texts = SampleBookTexts(folder);
+    std::vector<std::string> texts = SampleBookTexts();
     ASSERT_GT(texts.size(), 20u);
     // OpenCC's own test inputs for these profiles.
     texts.insert(texts.end(),
@@ -102,7 +91,7 @@ TEST(PhraseConverterTest, SampleBooksAndOpenccsOwnCasesComeOutAsLibopenccMakesTh
         const text::LoadedConverter loaded = text::LoadConverter(profile);
         ASSERT_NE(loaded.converter, nullptr) << loaded.error;
         const testing_support::OpenccConverter reference(ConfigOf(profile));
-        EXPECT_EQ(FirstDifference(*loaded.converter, reference, Each(texts)), "")
+        EXPECT_EQ(FirstDifference(*loaded.converter, reference, texts), "")
             << text::InfoOf(profile).name;
     }
 }
@@ -115,36 +104,21 @@ TEST(PhraseConverterTest, GeneratedKeysAndOverlapsComeOutAsLibopenccMakesThem) {
         const text::PhraseConverter ours(configuration);
         const testing_support::OpenccConverter reference(ConfigOf(profile));
         testing_support::PhraseCaseGenerator cases(configuration, 7);
-        int made = 0;
-        EXPECT_EQ(FirstDifference(ours, reference,
-                                  [&](std::string& text) {
-                                      text = cases.Next();
-                                      return made++ < kTexts;
-                                  }),
-                  "")
-            << text::InfoOf(profile).name;
+        std::vector<std::string> texts(kTexts);
+        std::generate(texts.begin(), texts.end(), [&] { return cases.Next(); });
+        EXPECT_EQ(FirstDifference(ours, reference, texts), "") << text::InfoOf(profile).name;
     }
 }
 
-// Every string of up to five letters over an alphabet, the shortest first.
-std::function<bool(std::string&)> AllStrings(std::string alphabet) {
-    return [alphabet, digits = std::vector<std::size_t>{}](std::string& text) mutable {
-        std::size_t at = 0;
-        while (at < digits.size() && ++digits[at] == alphabet.size()) {
-            digits[at++] = 0;
+// Every string of up to five letters over the alphabet.
+std::vector<std::string> AllStrings(const std::string& alphabet) {
+    std::vector<std::string> texts{""};
+    for (std::size_t from = 0; texts[from].size() < 5; ++from) {
+        for (const char letter : alphabet) {
+            texts.push_back(texts[from] + letter);
         }
-        if (at == digits.size()) {
-            digits.push_back(0);
-        }
-        if (digits.size() > 5) {
-            return false;
-        }
-        text.clear();
-        for (const std::size_t digit : digits) {
-            text += alphabet[digit];
-        }
-        return true;
-    };
+    }
+    return texts;
 }
 
 // Pieces of an OpenCC configuration over text dictionaries.
