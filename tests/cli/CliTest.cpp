@@ -9,6 +9,7 @@ namespace {
 using testing_support::CommandOutput;
 using testing_support::ReadFileBytes;
 using testing_support::ShellQuoted;
+using testing_support::WriteSampleBook;
 using Names = std::set<std::string>;
 
 constexpr const char* kUsageLine = "usage: corvela-cli [OPTION]... BOOK...\n";
@@ -23,15 +24,12 @@ class CliProgramTest : public testing::Test {
                                                 " 2> stderr");
     }
     std::string Stderr() { return ReadFileBytes(folder / "stderr"); }
-    std::string MakeBook(const std::string& name) {
-        return testing_support::WriteSampleBook(folder / name);
-    }
 
     testing_support::TempFolder folder;
 };
 
 TEST_F(CliProgramTest, AUsageErrorGivesTwoAndItsReasonInOneLine) {
-    MakeBook("a.epub");
+    WriteSampleBook(folder / "a.epub");
     testing_support::WriteFileBytes(folder / "file", "");
     const std::pair<std::string, std::string> cases[] = {
         {"", "no book given"},
@@ -63,9 +61,9 @@ TEST_F(CliProgramTest, AUsageErrorGivesTwoAndItsReasonInOneLine) {
 }
 
 TEST_F(CliProgramTest, StatusLinesKeepTheGivenOrderAndReasonsAndASummaryGoToStandardError) {
-    MakeBook("a.epub");
-    const std::string book = MakeBook("b c.epub");
-    MakeBook("a.zip");
+    WriteSampleBook(folder / "a.epub");
+    const std::string book = WriteSampleBook(folder / "b c.epub");
+    WriteSampleBook(folder / "a.zip");
     const std::string books = "a.epub missing.epub " + ShellQuoted(book) + " a.zip";
     const std::string lines =
         "处理完毕\ta.epub\n未处理\tmissing.epub\n处理完毕\t" + book + "\n未处理\ta.zip\n";
@@ -93,7 +91,7 @@ TEST_F(CliProgramTest, StatusLinesKeepTheGivenOrderAndReasonsAndASummaryGoToStan
 }
 
 TEST_F(CliProgramTest, ShowsProgressInPlaceOnATerminal) {
-    MakeBook("a.epub");
+    WriteSampleBook(folder / "a.epub");
     const CommandOutput result = testing_support::RunShellCommand(
         "cd " + ShellQuoted(folder.path()) + " && script -qec " +
         ShellQuoted(ShellQuoted(CORVELA_CLI_PATH) + " a.epub") + " /dev/null");
@@ -105,7 +103,7 @@ TEST_F(CliProgramTest, ShowsProgressInPlaceOnATerminal) {
 }
 
 TEST_F(CliProgramTest, WritesIntoTheOutputFolderUnderTheSameNamesWithTheOptionsGiven) {
-    MakeBook("--a.epub");
+    WriteSampleBook(folder / "--a.epub");
     std::filesystem::create_directory(folder / "out");
     const CommandOutput result =
         RunCli("--output-dir=out --profile s2twp --no-font-rule --jobs 2 -- --a.epub");
@@ -120,7 +118,7 @@ TEST_F(CliProgramTest, WritesIntoTheOutputFolderUnderTheSameNamesWithTheOptionsG
 }
 
 TEST_F(CliProgramTest, UsesTheArchiverGivenAndReportsAWrongOne) {
-    MakeBook("a.epub");
+    WriteSampleBook(folder / "a.epub");
     std::filesystem::create_directory(folder / "my tools");
     std::filesystem::copy_file(CORVELA_WINRAR_STANDIN, folder / "my tools/WinRAR.exe");
     CommandOutput result =
