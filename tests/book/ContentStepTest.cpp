@@ -4,6 +4,8 @@
 
 #include "book/tree/ContentStep.hpp"
 #include "tests/support/BookFiles.hpp"
+#include "tests/support/Converters.hpp"
+#include "tests/support/FileSizeLimit.hpp"
 
 namespace {
 
@@ -70,6 +72,27 @@ TEST(ContentStepTest, AStopLeavesTheNamesAsTheyWere) {
     EXPECT_EQ(ConvertTree(root, {*loaded.converter, text::Profile::Char}, stop.get_token(), 2),
               std::nullopt);
     EXPECT_TRUE(fs::exists(root + "/文本/卷1/第4节.xhtml"));
+}
+
+// A file that cannot be written back, whichever worker has it, fails the step with its reason
+// and leaves every name as it was.
+TEST(ContentStepTest, AFileThatCannotBeWrittenFailsTheStepWithItsReason) {
+    TempFolder temp;
+    const std::string root = temp / "book";
+    fs::create_directories(root + "/文本");
+    for (int i = 0; i < 8; ++i) {
+        WriteFileBytes(root + "/文本/第" + std::to_string(i) + "节.xhtml", "<p>头发</p>");
+    }
+    WriteFileBytes(root + "/文本/长.xhtml", "<p>头发" + std::string(100000, 'x') + "</p>");
+    std::optional<std::string> failure;
+    {
+        const FileSizeLimit limit(65536);
+        failure = ConvertBookContents(
+            root, {*ConverterOf(text::Profile::Char), text::Profile::Char}, {}, 3);
+    }
+    EXPECT_TRUE(failure.value_or("").starts_with("无法写回 文本/长.xhtml："))
+        << failure.value_or("");
+    EXPECT_TRUE(fs::exists(root + "/文本/第1节.xhtml"));
 }
 
 }  // namespace

@@ -6,17 +6,7 @@
 
 namespace {
 
-using text::AllProfiles;
 using text::LoadConverter;
-
-TEST(ConversionProfileTest, EveryProfileLoadsAndNamesRoundTrip) {
-    for (const text::ProfileInfo& info : AllProfiles()) {
-        EXPECT_EQ(text::ProfileNamed(info.name), info.profile) << info.name;
-        const text::LoadedConverter loaded = LoadConverter(info.profile);
-        EXPECT_NE(loaded.converter, nullptr) << info.name << ": " << loaded.error;
-    }
-    EXPECT_EQ(text::ProfileNamed("s2j"), std::nullopt);
-}
 
 TEST(ConversionProfileTest, PhraseProfilesPickWordsTheTableCannot) {
     // 头发 (hair) and 烟斗 (pipe): the table gives 發 and 鬥; phrases give 髮 and 斗.
