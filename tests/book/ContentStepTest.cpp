@@ -84,14 +84,15 @@ TEST(ContentStepTest, AFileThatCannotBeWrittenFailsTheStepWithItsReason) {
         WriteFileBytes(root + "/文本/第" + std::to_string(i) + "节.xhtml", "<p>头发</p>");
     }
     WriteFileBytes(root + "/文本/长.xhtml", "<p>头发" + std::string(100000, 'x') + "</p>");
-    std::optional<std::string> failure;
+    std::optional<TreeFailure> failure;
     {
         const FileSizeLimit limit(65536);
-        failure = ConvertBookContents(
-            root, {*ConverterOf(text::Profile::Char), text::Profile::Char}, {}, 3);
+        failure =
+            ConvertTree(root, {*ConverterOf(text::Profile::Char), text::Profile::Char}, {}, 3);
     }
-    EXPECT_TRUE(failure.value_or("").starts_with("无法写回 文本/长.xhtml："))
-        << failure.value_or("");
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_TRUE(failure->reason.starts_with("无法写回 文本/长.xhtml：")) << failure->reason;
+    EXPECT_FALSE(failure->refused);
     EXPECT_TRUE(fs::exists(root + "/文本/第1节.xhtml"));
 }
 
