@@ -1,5 +1,7 @@
 #include "text/phrase/RunChain.hpp"
 
+#include "text/unicode/Utf8Codec.hpp"
+
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
@@ -11,21 +13,7 @@ constexpr char32_t kCodepointCount = 0x110000;
 
 std::string Utf8Of(char32_t codepoint) {
     std::string bytes;
-    if (codepoint < 0x80) {
-        bytes += static_cast<char>(codepoint);
-    } else if (codepoint < 0x800) {
-        bytes += static_cast<char>(0xC0 | (codepoint >> 6));
-        bytes += static_cast<char>(0x80 | (codepoint & 0x3F));
-    } else if (codepoint < 0x10000) {
-        bytes += static_cast<char>(0xE0 | (codepoint >> 12));
-        bytes += static_cast<char>(0x80 | ((codepoint >> 6) & 0x3F));
-        bytes += static_cast<char>(0x80 | (codepoint & 0x3F));
-    } else {
-        bytes += static_cast<char>(0xF0 | (codepoint >> 18));
-        bytes += static_cast<char>(0x80 | ((codepoint >> 12) & 0x3F));
-        bytes += static_cast<char>(0x80 | ((codepoint >> 6) & 0x3F));
-        bytes += static_cast<char>(0x80 | (codepoint & 0x3F));
-    }
+    AppendUtf8(codepoint, bytes);
     return bytes;
 }
 
