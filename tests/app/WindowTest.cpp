@@ -154,21 +154,6 @@ class WindowTest : public QObject {
         Program.reset();
     }
 
-    void controlsLieInTheFrameAndTheirCaptionsInTheFont() {
-        const auto& frame = Get<QGroupBox>("FrameBox");
-        QVERIFY(Dialog->rect().contains(frame.geometry()));
-        for (const QWidget* control : Dialog->findChildren<QWidget*>()) {
-            const auto* button = qobject_cast<const QAbstractButton*>(control);
-            const QString caption = button              ? button->text()
-                                    : control == &frame ? frame.title()
-                                                        : "";
-            for (const QChar character : caption) {
-                QVERIFY(control->fontMetrics().inFont(character));  // no empty boxes
-            }
-            QVERIFY(!control->property("controlId").isValid() ||
-                    frame.geometry().contains(control->geometry()));
-        }
-    }
     void keysCloseOrStart_data() {
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QKeyCombination>("keys");

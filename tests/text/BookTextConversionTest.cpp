@@ -200,24 +200,6 @@ TEST(ConvertBookText, MalformedInputConvertsAsText) {
     });
 }
 
-// Long runs of each piece the scanners look for: quadratic work would show as a hung test.
-TEST(ConvertBookText, TakesLinearTimeOverRepetitiveMarkup) {
-    const std::string pieces =
-        "<|>|\"|'|=|/| |href=|id=|style=|lang=|<style>|</style|<!--|-->|url(|"
-        "local(|font-family:|font:|{|}|;|(|)|/*|*/|#|%E5%90%8E|%|后|\xFF|"
-        "&quot;|dc:language>|zh-CN|srcset=|@import";
-    for (std::size_t at = 0, bar; at < pieces.size(); at = bar + 1) {
-        bar = std::min(pieces.find('|', at), pieces.size());
-        const std::string piece = pieces.substr(at, bar - at);
-        std::string content;
-        for (std::size_t i = 0; content.size() < 400'000; ++i) {
-            content += piece;
-        }
-        EXPECT_GE(Convert(content, kMarkup).size(), content.size() / 2) << piece;
-        EXPECT_GE(Convert(content, kCss).size(), content.size() / 2) << piece;
-    }
-}
-
 TEST(BookTextKindOf, ReadsTheExtension) {
     const std::pair<const char*, BookTextKind> cases[] = {
         {"A.HTML", kMarkup},

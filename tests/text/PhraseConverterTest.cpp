@@ -1,16 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <map>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "tests/support/BookFiles.hpp"
 #include "tests/support/OpenccConverter.hpp"
-#include "tests/text/PhraseCases.hpp"
 #include "text/phrase/PhraseConverter.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
@@ -46,67 +42,28 @@ std::string FirstDifference(const text::TextConverter& ours, const text::TextCon
     return "";
 }
 
-// The text files of the sample books, packed and in trees.
-std::vector<std::string> SampleBookTexts() {
-    const std::filesystem::path corpus = CORVELA_CORPUS_DIR;
-    std::map<std::string, std::string> files;
-    for (const auto& book : std::filesystem::directory_iterator(corpus / "packed")) {
-        files.merge(testing_support::ReadArchive(book.path().string()));
-    }
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus / "trees")) {
-        if (entry.is_regular_file()) {
-            files[entry.path().string()] = ReadFileBytes(entry.path().string());
-        }
-    }
-    std::vector<std::string> texts;
-    for (const auto& [name, bytes] : files) {
-        const std::string extension = std::filesystem::path(name).extension().string();
-        if (std::set<std::string>{".xhtml", ".html", ".opf", ".ncx", ".css", ""}.contains(
-                extension)) {
-            texts.push_back(bytes);
-        }
-    }
-    return texts;
-}
-
-TEST(PhraseConverterTest, SampleBooksAndOpenccsOwnCasesComeOutAsLibopenccMakesThem) {
-    std::vector<std::string> texts = SampleBookTexts();
-    ASSERT_GT(texts.size(), 20u);
-    // OpenCC's own test inputs for these profiles.
-    texts.insert(texts.end(),
-                 {
-                     "夸夸其谈 "
-                     "夸父逐日\n我干什么不干你事。\n太后的头发很干燥。\n燕燕于飞，差池其羽。之子于"
-                     "归，远送于野。",
-                     "曾经有一份真诚的爱情放在我面前，我没有珍惜，等我失去的时候我才后悔莫及。",
-                     "新的理论被发现了。\n鲶鱼和鲇鱼是一种生物。\n金胄不是金色的甲胄。",
-                     "鼠标里面的硅二极管坏了，导致光标分辨率降低。\n我们在老挝的服务器的硬盘需要使"
-                     "用互联网算法软件解决异步的问题。",
-                     "为什么你在床里面睡着？\n海内存知己\n摩尔线程\n字节跳动",
-                     "虚伪叹息\n潮湿灶台\n赞叹沙河涌汹涌的波浪\n为了核实这说法\n高剂量的苦瓜素还会"
-                     "抑制胚胎发育",
-                     "着装污染虚伪发泄棱柱群众里面",
-                 });
+// OpenCC's own test inputs for these profiles (the sample books are compared through the
+// book-text conversion).
+TEST(PhraseConverterTest, OpenccsOwnCasesComeOutAsLibopenccMakesThem) {
+    const std::vector<std::string> texts{
+        "夸夸其谈 "
+        "夸父逐日\n我干什么不干你事。\n太后的头发很干燥。\n燕燕于飞，差池其羽。之子于"
+        "归，远送于野。",
+        "曾经有一份真诚的爱情放在我面前，我没有珍惜，等我失去的时候我才后悔莫及。",
+        "新的理论被发现了。\n鲶鱼和鲇鱼是一种生物。\n金胄不是金色的甲胄。",
+        "鼠标里面的硅二极管坏了，导致光标分辨率降低。\n我们在老挝的服务器的硬盘需要使"
+        "用互联网算法软件解决异步的问题。",
+        "为什么你在床里面睡着？\n海内存知己\n摩尔线程\n字节跳动",
+        "虚伪叹息\n潮湿灶台\n赞叹沙河涌汹涌的波浪\n为了核实这说法\n高剂量的苦瓜素还会"
+        "抑制胚胎发育",
+        "着装污染虚伪发泄棱柱群众里面",
+    };
     for (const text::Profile profile : kPhraseProfiles) {
         const text::LoadedConverter loaded = text::LoadConverter(profile);
         ASSERT_NE(loaded.converter, nullptr) << loaded.error;
         const testing_support::OpenccConverter reference(ConfigOf(profile));
         EXPECT_EQ(FirstDifference(*loaded.converter, reference, texts), "")
             << text::InfoOf(profile).name;
-    }
-}
-
-TEST(PhraseConverterTest, GeneratedKeysAndOverlapsComeOutAsLibopenccMakesThem) {
-    constexpr int kTexts = 5000;
-    for (const text::Profile profile : kPhraseProfiles) {
-        const text::OpenccConfiguration configuration =
-            text::ReadOpenccConfiguration(ConfigOf(profile));
-        const text::PhraseConverter ours(configuration);
-        const testing_support::OpenccConverter reference(ConfigOf(profile));
-        testing_support::PhraseCaseGenerator cases(configuration, 7);
-        std::vector<std::string> texts(kTexts);
-        std::generate(texts.begin(), texts.end(), [&] { return cases.Next(); });
-        EXPECT_EQ(FirstDifference(ours, reference, texts), "") << text::InfoOf(profile).name;
     }
 }
 

@@ -5,8 +5,8 @@
 #include <iostream>
 #include <string>
 
+#include "bench/text/PhraseCases.hpp"
 #include "tests/support/OpenccConverter.hpp"
-#include "tests/text/PhraseCases.hpp"
 #include "text/phrase/PhraseConverter.hpp"
 #include "text/profile/ConversionProfile.hpp"
 

@@ -1,4 +1,4 @@
-#include "tests/text/PhraseCases.hpp"
+#include "bench/text/PhraseCases.hpp"
 
 #include <array>
 
