@@ -312,6 +312,8 @@ ToolResult Terminate(pid_t child) {
     const Poll state = WaitUntil(child, status, deadline, std::stop_token{});
     if (state != Poll::Ended) {
         KillAndReap(child);
+    } else {
+        ::kill(-child, SIGKILL);  // helpers deaf to TERM outlive a tool that ended in time
     }
     return ToolResult{ToolOutcome::Completed, -1, true};
 }

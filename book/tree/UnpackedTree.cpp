@@ -52,8 +52,9 @@ std::optional<std::string> PrepareUnpackedTree(const std::string& folder) {
         if (entry.type == EntryType::Folder) {
             failure = PrepareUnpackedTree(path);
         } else if (entry.type == EntryType::File) {
-            platform::MakeOwnerWritable(path);
+            // A shared file is copied first, so that the other name keeps its mode.
             failure = BreakHardLink(path);
+            platform::MakeOwnerWritable(path);
         } else {
             platform::RemoveFile(path);
         }

@@ -228,10 +228,12 @@ TEST_F(BookJobTest, AReadOnlyOrUnreadableFolderSaysWhy) {
     EXPECT_EQ(messages, Messages{});
 }
 
-// The unpacked book holds a hard link to a file outside it: the link is broken before converting.
+// The unpacked book holds a hard link to a read-only file outside it: the link is broken before
+// converting, and the outside file keeps its bytes and its mode.
 TEST_F(BookJobTest, WinRarUnpacksAndPacksWithTheCommandLinesGiven) {
     const std::string outside = temp / "outside.xhtml";
     WriteFileBytes(outside, "<p>简体</p>");
+    std::filesystem::permissions(outside, std::filesystem::perms(0444));
     const std::string book = MakeBook("novel.epub");
     ASSERT_EQ(
         Run(book, Archiver("[ \"$1\" = x ] && ln \"" + outside + "\" \"$3/OEBPS/linked.xhtml\""))
@@ -246,6 +248,7 @@ TEST_F(BookJobTest, WinRarUnpacksAndPacksWithTheCommandLinesGiven) {
     EXPECT_EQ(files["OEBPS/chapter.xhtml"], "<p>這是一本簡體書。</p>\n");
     EXPECT_EQ(files["OEBPS/linked.xhtml"], "<p>簡體</p>");
     EXPECT_EQ(ReadFileBytes(outside), "<p>简体</p>");
+    EXPECT_EQ(ModeOf(outside), 0444u);
 }
 
 TEST_F(BookJobTest, AMissingOrFailingToolLeavesTheBookAndAnOldOutputAsTheyWere) {

@@ -145,29 +145,32 @@ TEST_F(RunToolTest, AToolDiesWithTheJobThatStartedIt) {
 }
 
 // A stop asks the tool and every helper it started to end, then kills what is left: a tool
-// deaf to TERM, with one helper that ends on TERM and one deaf to it. Each tells when it is
-// ready, the tool once it is deaf; they write their marks with the shell alone, since a process
-// started on a loaded machine might not run within the grace.
+// that ends on TERM or is deaf to it, with one helper that ends on TERM and one deaf to it. Each
+// tells when it is ready, the tool once it is deaf; they write their marks with the shell alone,
+// since a process started on a loaded machine might not run within the grace.
 TEST_F(RunToolTest, AStopEndsTheToolAndEveryHelperItStarted) {
-    const std::string tool = folder / "tool";
-    WriteScript(
-        tool,
-        // A helper left behind must not hold the test's standard error open.
-        "exec 2>/dev/null\n"
-        "( trap ': > \"$0.ended\"; exit' TERM; sleep 60 & : > \"$0.listening\"; wait ) &\n"
-        "( trap '' TERM; : > \"$0.deaf\"; exec sleep 60 ) &\n"
-        "deaf=$!; trap '' TERM; echo $deaf > \"$0.pid.new\"; mv \"$0.pid.new\" \"$0.pid\"\nwait\n");
-    std::stop_source stop;
-    ToolResult result;
-    std::thread run([&] { result = RunTool("\"" + tool + "\"", "", stop.get_token()); });
-    for (const char* ready : {".listening", ".deaf", ".pid"}) {
-        AwaitFile(tool + ready);
+    for (const std::string toolOnTerm : {"trap '' TERM", ":"}) {
+        const std::string tool = folder / ("tool" + std::to_string(toolOnTerm.size()));
+        WriteScript(
+            tool,
+            // A helper left behind must not hold the test's standard error open.
+            "exec 2>/dev/null\n"
+            "( trap ': > \"$0.ended\"; exit' TERM; sleep 60 & : > \"$0.listening\"; wait ) &\n"
+            "( trap '' TERM; : > \"$0.deaf\"; exec sleep 60 ) &\n"
+            "deaf=$!; " +
+                toolOnTerm + "; echo $deaf > \"$0.pid.new\"; mv \"$0.pid.new\" \"$0.pid\"\nwait\n");
+        std::stop_source stop;
+        ToolResult result;
+        std::thread run([&] { result = RunTool("\"" + tool + "\"", "", stop.get_token()); });
+        for (const char* ready : {".listening", ".deaf", ".pid"}) {
+            AwaitFile(tool + ready);
+        }
+        stop.request_stop();
+        run.join();
+        EXPECT_TRUE(result.stopped) << toolOnTerm;
+        EXPECT_EQ(platform::TypeOf(tool + ".ended"), platform::EntryType::File) << toolOnTerm;
+        EXPECT_FALSE(OutlivesItsEnd(std::stoi(ReadFileBytes(tool + ".pid")))) << toolOnTerm;
     }
-    stop.request_stop();
-    run.join();
-    EXPECT_TRUE(result.stopped);
-    EXPECT_EQ(platform::TypeOf(tool + ".ended"), platform::EntryType::File);
-    EXPECT_FALSE(OutlivesItsEnd(std::stoi(ReadFileBytes(tool + ".pid"))));
 }
 
 }  // namespace
