@@ -56,13 +56,14 @@ std::string NoteOn(const std::string& shownName, const text::Utf8Reading& readin
     const std::string encoding(reading.encoding);
     switch (reading.reading) {
         case text::Reading::Decoded:
-            return shownName + " 由 " + encoding + " 编码转为 UTF-8";
+            return shownName + " 由" + (declared.empty() ? " " + encoding : declared) +
+                   " 编码转为 UTF-8";
         case text::Reading::Utf8DespiteDeclaration:
             return shownName + " 声明的编码是" + declared + "，内容却是 UTF-8，按 UTF-8 转换";
         case text::Reading::Mismatch:
             return declared.empty()
                        ? shownName + " 的内容不是合法的 " + encoding + " 文本，保持原样"
-                       : shownName + " 的内容与它声明的编码" + declared + "不符，保持原样";
+                       : shownName + " 的内容与它声明的编码" + declared + " 不符，保持原样";
         case text::Reading::NoDecoder:
             return shownName + " 的编码 " + encoding + " 无法在本系统解读，保持原样";
         default:
