@@ -16,11 +16,11 @@ std::string Utf16Le(std::string_view ascii) {
     return bytes;
 }
 
-// A chapter in UTF-16, one in GB2312, a stylesheet in UTF-16 that takes the font rule, and a
-// chapter that says GBK but is not: the first three come out converted in UTF-8, the last as it
-// was, and the notes name what was done.
+// A chapter in GB2312, a stylesheet in UTF-16 that takes the font rule, a chapter in UTF-16
+// whose text needs no conversion, and one that says GBK but is not: the first three come out in
+// UTF-8 (converted), the last as it was, and the notes name what was done.
 TEST_F(BookJobTest, TextInOtherEncodingsComesOutConvertedInUtf8) {
-    const std::string bad = "<?xml version=\"1.0\" encoding=\"gbk\"?><p>\x80简体</p>";
+    const std::string bad = "<?xml version=\"1.0\" encoding=\"gbk\"?><p>\xED\xA0\x80简体</p>";
     const std::string book = MakeBook(
         "encodings.epub",
         {{"OEBPS/a.css", "\xFF\xFE" + Utf16Le("@charset \"UTF-16\";p:after{content:\"") +
@@ -28,14 +28,14 @@ TEST_F(BookJobTest, TextInOtherEncodingsComesOutConvertedInUtf8) {
          {"OEBPS/bad.xhtml", bad},
          {"OEBPS/gb.xhtml", "<?xml version=\"1.0\" encoding=\"gb2312\"?><p>\xBC\xF2\xCC\xE5</p>"},
          {"OEBPS/wide.xhtml",
-          "\xFF\xFE" + Utf16Le("<?xml version=\"1.0\"?><p>") + "\x80\x7b" + Utf16Le("</p>")}});
+          "\xFF\xFE" + Utf16Le("<?xml version=\"1.0\"?><p>") + "\x41\x7e" + Utf16Le("</p>")}});
     JobOptions options;
     Messages notes;
     options.diagnostic = [&notes](std::string_view line) { notes.emplace_back(line); };
     ASSERT_TRUE(Convert(options, book, OutputOf(book)).IsConverted());
     const auto files = ReadArchive(OutputOf(book));
     EXPECT_EQ(files.at("OEBPS/gb.xhtml"), "<?xml version=\"1.0\" encoding=\"UTF-8\"?><p>簡體</p>");
-    EXPECT_EQ(files.at("OEBPS/wide.xhtml"), "<?xml version=\"1.0\"?><p>簡</p>");
+    EXPECT_EQ(files.at("OEBPS/wide.xhtml"), "<?xml version=\"1.0\"?><p>繁</p>");
     EXPECT_EQ(files.at("OEBPS/bad.xhtml"), bad);
     const std::string& css = files.at("OEBPS/a.css");
     EXPECT_NE(css.find("@charset \"UTF-8\";p:after{content:\"簡體\"}"), std::string::npos) << css;
