@@ -50,20 +50,20 @@ std::optional<TreeFailure> ConvertTree(const std::string& root, const TextConver
         return ConvertTextFile(files[i], files[i].substr(root.size() + 1), conversion,
                                note ? keep : FileNote());
     };
-    std::optional<std::string> failure = RunTasks(files.size(), workers, stop, convertOne);
+    std::optional<std::string> taskFailure = RunTasks(files.size(), workers, stop, convertOne);
     for (const std::vector<std::string>& lines : notes) {
         for (const std::string& line : lines) {
             note(line);
         }
     }
-    if (failure) {
-        return TreeFailure{std::move(*failure)};
+    if (taskFailure) {
+        return TreeFailure{std::move(*taskFailure)};
     }
     if (stop.stop_requested()) {
         return std::nullopt;
     }
-    if (std::optional<std::string> renameFailure = ApplyRenames(renames, root)) {
-        return TreeFailure{std::move(*renameFailure)};
+    if (std::optional<std::string> failure = ApplyRenames(renames, root)) {
+        return TreeFailure{std::move(*failure)};
     }
     return std::nullopt;
 }
