@@ -1,12 +1,13 @@
 // The UTF-8 codec on any bytes: decoding then encoding gives back every byte before the first
 // zero, and no capacity, however small, lets either side write past its buffer. The judgement
-// of text runs on the same bytes.
+// of text and the reading of text in other encodings run on the same bytes.
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
 #include "fuzz/FuzzSupport.hpp"
 #include "text/unicode/BinarySignature.hpp"
+#include "text/unicode/TextEncoding.hpp"
 #include "text/unicode/Utf8Codec.hpp"
 
 using fuzz_support::Check;
@@ -60,6 +61,24 @@ void SmallCapacities(const unsigned char* bytes, std::size_t size) {
           "no more units encoded than there are, and room for the zero byte");
 }
 
+// Whatever the bytes, only a decoded file has a text, and that text is UTF-8 throughout.
+void ReadInOtherEncodings(std::string_view bytes) {
+    for (const auto syntax :
+         {text::DeclarationSyntax::Markup, text::DeclarationSyntax::Stylesheet}) {
+        const text::Utf8Reading reading = text::ReadAsUtf8(bytes, syntax);
+        Check(reading.reading == text::Reading::Decoded || reading.text.empty(),
+              "only a decoded file has a text");
+        const auto* data = reinterpret_cast<const unsigned char*>(reading.text.data());
+        for (std::size_t at = 0; at < reading.text.size();) {
+            const std::size_t length = data[at] == 0 ? 1
+                                                     : text::WellFormedCharacterLength(
+                                                           data + at, reading.text.size() - at);
+            Check(length > 0, "a decoded text is well-formed UTF-8");
+            at += length;
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -68,5 +87,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::copy(data, data + size, bytes.get());
     RoundTrip(bytes.get(), size);
     SmallCapacities(bytes.get(), size);
+    ReadInOtherEncodings(fuzz_support::AsText(bytes.get(), size));
     return 0;
 }

@@ -36,17 +36,28 @@ std::vector<std::string> FilesUnder(const std::string& root) {
 }
 
 std::optional<TreeFailure> ConvertTree(const std::string& root, const TextConversion& conversion,
-                                       std::stop_token stop, unsigned workers) {
+                                       std::stop_token stop, unsigned workers,
+                                       const FileNote& note) {
     std::vector<Rename> renames;
-    if (std::optional<TreeFailure> failure = PlanRenames(root, conversion.converter, renames)) {
-        return failure;
+    if (std::optional<TreeFailure> planned = PlanRenames(root, conversion.converter, renames)) {
+        return planned;
     }
     const std::vector<std::string> files = FilesUnder(root);
+    // Each file's notes in its own place, told on this thread in the files' order.
+    std::vector<std::vector<std::string>> notes(note ? files.size() : 0);
     const auto convertOne = [&](std::size_t i) {
-        return ConvertTextFile(files[i], files[i].substr(root.size() + 1), conversion);
+        const FileNote keep = [&notes, i](std::string_view line) { notes[i].emplace_back(line); };
+        return ConvertTextFile(files[i], files[i].substr(root.size() + 1), conversion,
+                               note ? keep : FileNote());
     };
-    if (std::optional<std::string> failure = RunTasks(files.size(), workers, stop, convertOne)) {
-        return TreeFailure{std::move(*failure)};
+    std::optional<std::string> taskFailure = RunTasks(files.size(), workers, stop, convertOne);
+    for (const std::vector<std::string>& lines : notes) {
+        for (const std::string& line : lines) {
+            note(line);
+        }
+    }
+    if (taskFailure) {
+        return TreeFailure{std::move(*taskFailure)};
     }
     if (stop.stop_requested()) {
         return std::nullopt;

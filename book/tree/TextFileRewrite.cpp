@@ -9,6 +9,7 @@
 #include "platform/ReplacementFile.hpp"
 #include "text/content/BookTextConversion.hpp"
 #include "text/unicode/BinarySignature.hpp"
+#include "text/unicode/TextEncoding.hpp"
 
 namespace {
 
@@ -36,24 +37,77 @@ std::optional<std::string> ReadWhole(const std::string& path) {
     return bytes;
 }
 
+// How the book file at path with these bytes is read as UTF-8: markup and stylesheets may be
+// in another encoding, any other file is taken as it is.
+text::Utf8Reading ReadingOf(const std::string& path, std::string_view bytes) {
+    switch (text::BookTextKindOf(FileNameOf(path))) {
+        case text::BookTextKind::Markup:
+            return text::ReadAsUtf8(bytes, text::DeclarationSyntax::Markup);
+        case text::BookTextKind::Stylesheet:
+            return text::ReadAsUtf8(bytes, text::DeclarationSyntax::Stylesheet);
+        default:
+            return {};
+    }
+}
+
+// The note on a file read in another encoding than it appears to be in, if any.
+std::string NoteOn(const std::string& shownName, const text::Utf8Reading& reading) {
+    const std::string declared = reading.declared.empty() ? "" : " " + reading.declared;
+    const std::string encoding(reading.encoding);
+    switch (reading.reading) {
+        case text::Reading::Decoded:
+            return shownName + " 由" + (declared.empty() ? " " + encoding : declared) +
+                   " 编码转为 UTF-8";
+        case text::Reading::Utf8DespiteDeclaration:
+            return shownName + " 声明的编码是" + declared + "，内容却是 UTF-8，按 UTF-8 转换";
+        case text::Reading::Mismatch:
+            return declared.empty()
+                       ? shownName + " 的内容不是合法的 " + encoding + " 文本，保持原样"
+                       : shownName + " 的内容与它声明的编码" + declared + " 不符，保持原样";
+        case text::Reading::NoDecoder:
+            return shownName + " 的编码 " + encoding + " 无法在本系统解读，保持原样";
+        default:
+            return {};
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> ReplaceFileContents(const std::string& path,
                                                const std::string& shownName,
-                                               const ContentTransform& transform) {
+                                               const ContentTransform& transform,
+                                               const FileNote& note) {
     try {
         const std::optional<std::string> bytes = ReadWhole(path);
         if (!bytes) {
             const int error = errno;
             return platform::ReasonOf("无法读取 " + shownName, error);
         }
-        const std::optional<std::string> replaced = transform(*bytes);
+        text::Utf8Reading reading = ReadingOf(path, *bytes);
+        const std::string line = NoteOn(shownName, reading);
+        const auto tell = [&] {
+            if (note && !line.empty()) {
+                note(line);
+            }
+        };
+        std::optional<std::string> replaced;
+        if (reading.reading == text::Reading::Decoded) {
+            replaced = transform(reading.text);
+            if (!replaced) {
+                replaced = std::move(reading.text);
+            }
+        } else if (reading.reading == text::Reading::AsItIs ||
+                   reading.reading == text::Reading::Utf8DespiteDeclaration) {
+            replaced = transform(*bytes);
+        }
         if (!replaced) {
+            tell();
             return std::nullopt;
         }
         platform::ReplacementFile replacement(path);
         if (replacement.Opened() && replacement.Write(replaced->data(), replaced->size()) &&
             replacement.Commit()) {
+            tell();
             return std::nullopt;
         }
         return platform::ReasonOf("无法写回 " + shownName, replacement.Error());
@@ -63,10 +117,11 @@ std::optional<std::string> ReplaceFileContents(const std::string& path,
 }
 
 std::optional<std::string> ConvertTextFile(const std::string& path, const std::string& shownName,
-                                           const TextConversion& conversion) {
+                                           const TextConversion& conversion, const FileNote& note) {
     const text::BookTextKind kind = text::BookTextKindOf(FileNameOf(path));
     return ReplaceFileContents(
-        path, shownName, [&](std::string_view bytes) -> std::optional<std::string> {
+        path, shownName,
+        [&](std::string_view bytes) -> std::optional<std::string> {
             if (!text::IsTakenForUtf8Text(bytes)) {
                 return std::nullopt;
             }
@@ -76,5 +131,6 @@ std::optional<std::string> ConvertTextFile(const std::string& path, const std::s
                 return std::nullopt;
             }
             return converted;
-        });
+        },
+        note);
 }
