@@ -80,10 +80,10 @@ TEST(FontInjectionTest, ANewRuleGoesAfterTheByteOrderMarkAndTheLeadingStatements
         {"charset", "@charset \"utf-8\";\nbody{x}",
          "@charset \"utf-8\";\n" + kRule + "body{" + kLine + "x}"},
         {"all three, comments, crlf",
-         bom + "@charset \"utf-8\";\r\n/* a; */ @import url(\"a;b.css\");\t\r\n"
+         bom + "@charset \"utf-8\";\r\n/* a; */ @import url(\"a;b.css\") /* ; */;\t\r\n"
                "@NAMESPACE svg url(http://x/svg);\r\np{}",
          bom +
-             "@charset \"utf-8\";\r\n/* a; */ @import url(\"a;b.css\");\t\r\n"
+             "@charset \"utf-8\";\r\n/* a; */ @import url(\"a;b.css\") /* ; */;\t\r\n"
              "@NAMESPACE svg url(http://x/svg);\r\n" +
              kWithBody + "p{}"},
         {"unquoted url", "@import url(a;b.css);\np{}",
@@ -101,7 +101,7 @@ TEST(FontInjectionTest, ANewRuleGoesAfterTheByteOrderMarkAndTheLeadingStatements
          "/* body{" + kLine + " */@import \"a.css\";" + kRule},
         // Anything else is no leading statement: the rule goes first, as without one.
         {"comment alone", "/* c */\np{}", kWithBody + "/* c */\np{}"},
-        {"layer block", "@layer a { p{} }", kWithBody + "@layer a { p{} }"},
+        {"layer block", "@layer a { p{x:y;} }", kWithBody + "@layer a { p{x:y;} }"},
         {"another at-rule", "@imports x;\np{}", kWithBody + "@imports x;\np{}"},
         {"statement never ended", "@import \"a.css\"", kWithBody + "@import \"a.css\""},
         {"string never closed", "@import \"a.css;\np{}", kWithBody + "@import \"a.css;\np{}"},
