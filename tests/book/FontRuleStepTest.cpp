@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <map>
+#include <tuple>
 
 #include "book/FontRuleStep.hpp"
 #include "tests/book/BookJobFixture.hpp"
@@ -11,40 +12,28 @@ namespace {
 
 using namespace testing_support;
 
-struct SearchCase {
-    const char* name;
-    std::map<std::string, std::string> files;  // path under the root, content
-    std::string found;                         // empty: none
-};
-
 TEST(FindStylesheetTest, TakesTheFirstTextFileNamedCssBeforeHiddenOnesAndLookalikes) {
-    const std::string png = BinaryBytes(1), text = "p {}";
-    const SearchCase cases[] = {
-        {"image named like a stylesheet",
-         {{"Images/bg.css.png", png}, {"Styles/main.css", text}},
-         "Styles/main.css"},
-        {"binary .css skipped", {{"a.css", png}, {"b/c.css", text}}, "b/c.css"},
-        {"capitals after a lookalike", {{"A.css.txt", text}, {"STYLE.CSS", text}}, "STYLE.CSS"},
-        {"mixed case", {{"a/Main.Css", text}, {"b.css", text}}, "a/Main.Css"},
-        {"hidden file", {{".hidden.css", text}, {"style.css", text}}, "style.css"},
-        {"hidden folder", {{".git/a/x.css", text}, {"z/y.css", text}}, "z/y.css"},
-        {"only hidden", {{"._style.css", text}, {"style.css.bak", text}}, "._style.css"},
-        {"lookalike when no .css", {{"a.css.bak", png}, {"b.css.bak", text}}, "b.css.bak"},
-        {"lookalikes in order", {{"x.cssz", text}, {"y.css.bak", text}}, "x.cssz"},
-        {"hidden lookalike last", {{".a.css.bak", text}, {"b.css.txt", text}}, "b.css.txt"},
-        {"hidden lookalike alone", {{".a/b.css.bak", text}}, ".a/b.css.bak"},
-        {"only an image", {{"bg.css.png", png}, {"a.xhtml", text}}, ""},
-        {"empty stylesheet", {{"a.css", ""}}, "a.css"},
-    };
-    for (const SearchCase& c : cases) {
+    const std::string png = BinaryBytes(1), css = "p {}";
+    // name, files (path and content), the one found (empty: none)
+    const std::vector<std::tuple<const char*, std::map<std::string, std::string>, std::string>>
+        cases{
+            {"image", {{"Images/bg.css.png", png}, {"Styles/main.css", css}}, "Styles/main.css"},
+            {"capitals", {{"A.css.txt", css}, {"STYLE.CSS", css}}, "STYLE.CSS"},
+            {"hidden file", {{".hidden.css", css}, {"style.css", css}}, "style.css"},
+            {"hidden folder", {{".git/a/x.css", css}, {"z/y.css", css}}, "z/y.css"},
+            {"only hidden", {{"._style.css", css}, {"style.css.bak", css}}, "._style.css"},
+            {"lookalikes", {{"a.css.bak", png}, {"b.css.bak", css}, {"c.css.z", css}}, "b.css.bak"},
+            {"hidden lookalike", {{".a.css.bak", css}, {"b.css.txt", css}}, "b.css.txt"},
+            {"only an image", {{"bg.css.png", png}, {"a.xhtml", css}}, ""}};
+    for (const auto& [name, files, expected] : cases) {
         TempFolder root;
-        for (const auto& [path, bytes] : c.files) {
+        for (const auto& [path, bytes] : files) {
             std::filesystem::create_directories(std::filesystem::path(root / path).parent_path());
             WriteFileBytes(root / path, bytes);
         }
         std::string found = "untouched";
-        EXPECT_EQ(FindStylesheetUnder(root.path(), found), std::nullopt) << c.name;
-        EXPECT_EQ(found, c.found.empty() ? "untouched" : root / c.found) << c.name;
+        EXPECT_EQ(FindStylesheetUnder(root.path(), found), std::nullopt) << name;
+        EXPECT_EQ(found, expected.empty() ? "untouched" : root / expected) << name;
     }
 }
 
@@ -53,7 +42,6 @@ TEST(FindStylesheetTest, AStylesheetThatCannotBeReadIsAReason) {
         GTEST_SKIP() << "root reads every file";
     }
     TempFolder root;
-    WriteFileBytes(root / "a.css.txt", "p {}");
     WriteFileBytes(root / "b.css", "p {}");
     std::filesystem::permissions(root / "b.css", std::filesystem::perms::none);
     std::string found = "untouched";
@@ -62,17 +50,15 @@ TEST(FindStylesheetTest, AStylesheetThatCannotBeReadIsAReason) {
     EXPECT_EQ(found, "untouched");
 }
 
-// Books whose stylesheet the old search missed or took wrongly, through the whole job.
 TEST_F(BookJobTest, TheFontRuleGoesIntoTheStylesheetOnlyWhereItKeepsItsMeaning) {
     const std::string head = "\xEF\xBB\xBF@charset \"utf-8\";\n@import url(\"a;b.css\");\n";
     std::vector<ZipEntryPlan> entries = SampleBookEntries();
     std::erase_if(entries, [](const ZipEntryPlan& entry) { return entry.name.ends_with(".css"); });
     entries.push_back({"OEBPS/Images/bg.css.png", BinaryBytes(3)});
     entries.push_back({"OEBPS/Styles/MAIN.CSS", head + "p{margin:0}\n"});
-    const std::string book = books + "/novel.epub";
-    WriteZip(book, entries);
-    ASSERT_TRUE(Run(book).IsConverted());
-    std::map<std::string, std::string> output = ReadArchive(OutputOf(book));
+    WriteZip(books + "/novel.epub", entries);
+    ASSERT_TRUE(Run(books + "/novel.epub").IsConverted());
+    std::map<std::string, std::string> output = ReadArchive(books + "/novel_corvela.epub");
     EXPECT_EQ(output["OEBPS/Images/bg.css.png"], BinaryBytes(3));
     EXPECT_EQ(output["OEBPS/Styles/MAIN.CSS"],
               head + std::string(text::FontFaceWithBodyRule) + "p{margin:0}\n");

@@ -73,40 +73,24 @@ TEST(FontInjectionTest, AddsTheFontsWhereEachCaseSays) {
 // behind another rule, each with the rest of its line; comments alone never move it.
 TEST(FontInjectionTest, ANewRuleGoesAfterTheByteOrderMarkAndTheLeadingStatements) {
     const std::string bom = "\xEF\xBB\xBF";
+    const std::string all = bom +
+                            "@charset \"utf-8\";\r\n/* a; */ @import url(\"a;b.css\") /* ; */;"
+                            "\t\r\n@NAMESPACE svg url(http://x/svg);\r\n";
+    const std::string layered = "@layer a, b;\n@import url(a;b.css);\n@import 'a\\';b' layer(a);\n";
     const InjectionCase cases[] = {
         {"mark, body", bom + "body{x}", bom + kRule + "body{" + kLine + "x}"},
-        {"mark, no body", bom + "p{}", bom + kWithBody + "p{}"},
         {"mark, font-face", bom + "@font-face{src:a;}", bom + "@font-face{src:a" + kExtra + ";}"},
-        {"charset", "@charset \"utf-8\";\nbody{x}",
-         "@charset \"utf-8\";\n" + kRule + "body{" + kLine + "x}"},
-        {"all three, comments, crlf",
-         bom + "@charset \"utf-8\";\r\n/* a; */ @import url(\"a;b.css\") /* ; */;\t\r\n"
-               "@NAMESPACE svg url(http://x/svg);\r\np{}",
-         bom +
-             "@charset \"utf-8\";\r\n/* a; */ @import url(\"a;b.css\") /* ; */;\t\r\n"
-             "@NAMESPACE svg url(http://x/svg);\r\n" +
-             kWithBody + "p{}"},
-        {"unquoted url", "@import url(a;b.css);\np{}",
-         "@import url(a;b.css);\n" + kWithBody + "p{}"},
-        {"escaped quote", "@import 'a\\';b.css';\np{}",
-         "@import 'a\\';b.css';\n" + kWithBody + "p{}"},
+        {"charset", "@charset \"a\";\nbody{x}",
+         "@charset \"a\";\n" + kRule + "body{" + kLine + "x}"},
+        {"all three, comments, crlf", all + "p{}", all + kWithBody + "p{}"},
+        {"layer, unquoted url, quote", layered + "p{}", layered + kWithBody + "p{}"},
         {"rest of line", "@import \"a.css\"; p{}", "@import \"a.css\";" + kWithBody + " p{}"},
-        {"layer statement", "@layer a, b;\n@import \"c.css\" layer(a);\np{}",
-         "@layer a, b;\n@import \"c.css\" layer(a);\n" + kWithBody + "p{}"},
-        {"lone return", "@import \"a.css\";\rp{}", "@import \"a.css\";\r" + kWithBody + "p{}"},
-        {"comment first", "/* c */\n@import \"a.css\";\n/* d */\nbody{x}",
-         "/* c */\n@import \"a.css\";\n" + kRule + "/* d */\nbody{" + kLine + "x}"},
         // A brace in a comment before the statements still gets the family, in its place.
         {"body in a leading comment", "/* body{ */@import \"a.css\";",
          "/* body{" + kLine + " */@import \"a.css\";" + kRule},
         // Anything else is no leading statement: the rule goes first, as without one.
         {"comment alone", "/* c */\np{}", kWithBody + "/* c */\np{}"},
         {"layer block", "@layer a { p{x:y;} }", kWithBody + "@layer a { p{x:y;} }"},
-        {"another at-rule", "@imports x;\np{}", kWithBody + "@imports x;\np{}"},
-        {"statement never ended", "@import \"a.css\"", kWithBody + "@import \"a.css\""},
-        {"string never closed", "@import \"a.css;\np{}", kWithBody + "@import \"a.css;\np{}"},
-        {"comment never closed", "@import /* x;", kWithBody + "@import /* x;"},
-        {"after zero byte", "\0@import \"a.css\";"s, kWithBody + "\0@import \"a.css\";"s},
         // UTF-16, either way round, is never written into.
         {"utf-16le", "\xFF\xFE@\0f\0"s, std::nullopt},
         {"utf-16be", "\xFE\xFF\0b\0o\0d\0y"s, std::nullopt},
