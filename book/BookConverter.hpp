@@ -26,7 +26,7 @@ class CBookConverter {
     // Cuts buffer at its last "."; returns 1, or 0 with buffer unchanged when it is refused.
     int StripExtension(std::string& buffer);
 
-    // FindStylesheetUnder (book/FontRuleStep): the first file under folder whose name contains
-    // ".css" into out; the reason when a folder on the way cannot be read.
+    // FindStylesheetUnder (book/FontRuleStep): the stylesheet under folder (the first text file
+    // named *.css, else named like one) into out; the reason when the tree cannot be read.
     std::optional<std::string> FindStylesheet(const std::string& folder, std::string& out);
 };

@@ -6,35 +6,96 @@
 #include "book/tree/TextFileRewrite.hpp"
 #include "book/tree/UnpackedTree.hpp"
 #include "platform/ErrorReason.hpp"
+#include "platform/File.hpp"
 #include "text/content/FontInjection.hpp"
+#include "text/unicode/AsciiCase.hpp"
+#include "text/unicode/BinarySignature.hpp"
 
 using platform::EntryType;
 using platform::FolderEntry;
 
 namespace {
 
-// The search of FindStylesheetUnder in folder, part of the tree at root. True once the search
-// is over: out holds the stylesheet found, or unreadable the reason why a folder cannot be read.
-bool SearchStylesheet(const std::string& root, const std::string& folder, std::string& out,
-                      std::optional<std::string>& unreadable) {
-    std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
-    if (!entries) {
-        const std::string name = folder == root ? "." : folder.substr(root.size() + 1);
-        unreadable = platform::ReasonOf("查找样式表时无法读取文件夹 " + name, errno);
-        return true;
+// How well a file's name says it is the stylesheet; the lower the better. A name that ends in
+// ".css" (any case) comes first, one that merely contains ".css" only when there is none; within
+// each, a name under a hidden folder or hidden itself (starting with ".", such as the "._" copies
+// some archivers add) only after every other.
+enum class NameRank { CssName, HiddenCssName, NamedLikeCss, HiddenNamedLikeCss, None };
+
+NameRank RankOf(const std::string& name, bool underHiddenFolder) {
+    const bool hidden = underHiddenFolder || name.starts_with('.');
+    if (name.size() >= 4 && text::SameIgnoringAsciiCase(name.substr(name.size() - 4), ".css")) {
+        return hidden ? NameRank::HiddenCssName : NameRank::CssName;
     }
-    for (const FolderEntry& entry : *entries) {
-        const std::string path = folder + "/" + entry.name;
-        if (entry.type == EntryType::File && entry.name.find(".css") != std::string::npos) {
-            out = path;
-            return true;
-        }
-        if (entry.type == EntryType::Folder && SearchStylesheet(root, path, out, unreadable)) {
-            return true;
-        }
+    if (name.find(".css") != std::string::npos) {
+        return hidden ? NameRank::HiddenNamedLikeCss : NameRank::NamedLikeCss;
     }
-    return false;
+    return NameRank::None;
 }
+
+// One search of FindStylesheetUnder: the best file found so far, or why the search failed.
+class StylesheetSearch {
+  public:
+    explicit StylesheetSearch(const std::string& root) : root_(root) {}
+
+    // Walks folder, depth first in byte order; true once the search is over (the best rank
+    // found, or a failure).
+    bool Walk(const std::string& folder, bool hidden) {
+        std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
+        if (!entries) {
+            failure_ = platform::ReasonOf("查找样式表时无法读取文件夹 " + Shown(folder), errno);
+            return true;
+        }
+        for (const FolderEntry& entry : *entries) {
+            const std::string path = folder + "/" + entry.name;
+            if (entry.type == EntryType::Folder &&
+                Walk(path, hidden || entry.name.starts_with('.'))) {
+                return true;
+            }
+            if (entry.type == EntryType::File && Weigh(path, RankOf(entry.name, hidden))) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The stylesheet found; empty when there is none.
+    const std::string& Best() const { return best_; }
+
+    const std::optional<std::string>& Failure() const { return failure_; }
+
+  private:
+    // Keeps the file at path when it is text and its rank beats the best so far (the first
+    // file of a rank wins); true when the search is over.
+    bool Weigh(const std::string& path, NameRank rank) {
+        if (rank >= bestRank_) {
+            return false;
+        }
+        std::string head(text::kSignatureLength, '\0');
+        std::optional<platform::File> file = platform::File::OpenForReading(path);
+        const std::optional<std::size_t> got =
+            file ? file->Read(head.data(), head.size()) : std::nullopt;
+        if (!got) {
+            failure_ = platform::ReasonOf("查找样式表时无法读取 " + Shown(path), errno);
+            return true;
+        }
+        head.resize(*got);
+        if (!text::HasBinarySignature(head)) {
+            best_ = path;
+            bestRank_ = rank;
+        }
+        return bestRank_ == NameRank::CssName;
+    }
+
+    std::string Shown(const std::string& path) const {
+        return path == root_ ? "." : path.substr(root_.size() + 1);
+    }
+
+    const std::string& root_;
+    std::string best_;
+    NameRank bestRank_ = NameRank::None;
+    std::optional<std::string> failure_;
+};
 
 // Hands line to the front end's diagnostics, when it takes them.
 void Note(const JobOptions& options, const std::string& line) {
@@ -46,9 +107,15 @@ void Note(const JobOptions& options, const std::string& line) {
 }  // namespace
 
 std::optional<std::string> FindStylesheetUnder(const std::string& root, std::string& out) {
-    std::optional<std::string> unreadable;
-    SearchStylesheet(root, root, out, unreadable);
-    return unreadable;
+    StylesheetSearch search(root);
+    search.Walk(root, false);
+    if (search.Failure()) {
+        return search.Failure();
+    }
+    if (!search.Best().empty()) {
+        out = search.Best();
+    }
+    return std::nullopt;
 }
 
 std::optional<BookOutcome> AddFontRule(const JobOptions& options, const std::string& root) {
@@ -68,15 +135,18 @@ std::optional<BookOutcome> AddFontRule(const JobOptions& options, const std::str
     }
     const std::string name = stylesheet.substr(root.size() + 1);
     bool rewritten = false;
-    const auto inject = [&rewritten](std::string_view css) {
+    bool inUtf16 = false;
+    const auto inject = [&rewritten, &inUtf16](std::string_view css) {
         std::optional<std::string> withRule = text::InjectFontStylesheet(css);
         rewritten = withRule.has_value();
+        inUtf16 = text::HasUtf16ByteOrderMark(css);
         return withRule;
     };
     if (std::optional<std::string> failure = ReplaceFileContents(stylesheet, name, inject)) {
         return BookOutcome::Failed("无法加入字型规则：" + *failure);
     }
     Note(options, rewritten ? "字型规则写入 " + name
+                  : inUtf16 ? "样式表 " + name + " 是 UTF-16 编码，字型规则没有写入"
                             : "样式表 " + name + " 的 @font-face 规则不完整，字型规则没有写入");
     return std::nullopt;
 }

@@ -6,10 +6,13 @@
 #include "book/BookOutcome.hpp"
 #include "book/JobOptions.hpp"
 
-// Writes into out the full path of the first file under root (depth first, names in byte order)
-// whose name contains ".css"; out stays unchanged when there is none. Returns the reason, with
-// the system's, when a folder on the way cannot be read (it might hold an earlier stylesheet);
-// nullopt otherwise.
+// Writes into out the full path of the book's stylesheet under root: of the files met depth
+// first, names in byte order, and not starting with a binary format's signature, the first whose
+// name ends in ".css" (any case); failing that, the first whose name contains ".css". A file
+// hidden itself or under a hidden folder (a name starting with ".") comes after all the others
+// of its kind. out stays unchanged when there is none. Returns the reason, with the system's,
+// when a folder or file on the way cannot be read (it might hold a better stylesheet); nullopt
+// otherwise.
 std::optional<std::string> FindStylesheetUnder(const std::string& root, std::string& out);
 
 // The font rule's step of the job on the book unpacked at root: adds the e-reader font locations

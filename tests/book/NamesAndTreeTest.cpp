@@ -15,7 +15,7 @@ using namespace testing_support;
 TEST(FindStylesheetTest, TakesTheFirstFileNamedCssDepthFirstInByteOrder) {
     // files of the tree, the one found (empty: none)
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-        {{"a.xhtml", "STYLE.CSS", "x.css/readme"}, ""},
+        {{"a.xhtml", "STYLE.CSS", "x.css/readme"}, "STYLE.CSS"},
         {{"b.css", "a/x.css"}, "a/x.css"},  // the subfolder sorts first, so it wins
         {{"a.css", "b/x.css"}, "a.css"},
         {{"b/x.css", "B/y.css"}, "B/y.css"},

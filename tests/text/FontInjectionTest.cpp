@@ -69,4 +69,35 @@ TEST(FontInjectionTest, AddsTheFontsWhereEachCaseSays) {
     }
 }
 
+// Where a new rule goes: after a UTF-8 byte order mark and the leading statements CSS would drop
+// behind another rule, each with the rest of its line; comments alone never move it.
+TEST(FontInjectionTest, ANewRuleGoesAfterTheByteOrderMarkAndTheLeadingStatements) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string all = bom +
+                            "@charset \"utf-8\";\r\n/* a; */ @import url(\"a;b.css\") /* ; */;"
+                            "\t\r\n@NAMESPACE svg url(http://x/svg);\r\n";
+    const std::string layered = "@layer a, b;\n@import url(a;b.css);\n@import 'a\\';b' layer(a);\n";
+    const InjectionCase cases[] = {
+        {"mark, body", bom + "body{x}", bom + kRule + "body{" + kLine + "x}"},
+        {"mark, font-face", bom + "@font-face{src:a;}", bom + "@font-face{src:a" + kExtra + ";}"},
+        {"charset", "@charset \"a\";\nbody{x}",
+         "@charset \"a\";\n" + kRule + "body{" + kLine + "x}"},
+        {"all three, comments, crlf", all + "p{}", all + kWithBody + "p{}"},
+        {"layer, unquoted url, quote", layered + "p{}", layered + kWithBody + "p{}"},
+        {"rest of line", "@import \"a.css\"; p{}", "@import \"a.css\";" + kWithBody + " p{}"},
+        // A brace in a comment before the statements still gets the family, in its place.
+        {"body in a leading comment", "/* body{ */@import \"a.css\";",
+         "/* body{" + kLine + " */@import \"a.css\";" + kRule},
+        // Anything else is no leading statement: the rule goes first, as without one.
+        {"comment alone", "/* c */\np{}", kWithBody + "/* c */\np{}"},
+        {"layer block", "@layer a { p{x:y;} }", kWithBody + "@layer a { p{x:y;} }"},
+        // UTF-16, either way round, is never written into.
+        {"utf-16le", "\xFF\xFE@\0f\0"s, std::nullopt},
+        {"utf-16be", "\xFE\xFF\0b\0o\0d\0y"s, std::nullopt},
+    };
+    for (const InjectionCase& c : cases) {
+        EXPECT_EQ(text::InjectFontStylesheet(c.before), c.after) << c.name;
+    }
+}
+
 }  // namespace

@@ -11,8 +11,15 @@ namespace text {
 // The stylesheet with the e-reader font locations added: the first "@font-face" rule gets them
 // as extra sources; without one, the rule for the family "zw" goes in and the first usable
 // "body" rule (or a new one) gets the family. nullopt when there is nothing to add (a first
-// "@font-face" rule without "src:", ";" or "}"). Matching stops at the first zero byte.
+// "@font-face" rule without "src:", ";" or "}"), and for a stylesheet in UTF-16. A new rule
+// goes after a UTF-8 byte order mark and the leading @charset, @import, @namespace and @layer
+// statements, which CSS would drop behind it; where there are none, at the very start. Matching
+// stops at the first zero byte.
 std::optional<std::string> InjectFontStylesheet(std::string_view stylesheet);
+
+// True when stylesheet starts with a UTF-16 byte order mark, either way round: the injection
+// leaves such a stylesheet as it is.
+bool HasUtf16ByteOrderMark(std::string_view stylesheet);
 
 // The texts the injection writes, byte for byte; none ends with a zero byte.
 
