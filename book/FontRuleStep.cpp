@@ -10,6 +10,7 @@
 #include "text/content/FontInjection.hpp"
 #include "text/unicode/AsciiCase.hpp"
 #include "text/unicode/BinarySignature.hpp"
+#include "text/unicode/TextEncoding.hpp"
 
 using platform::EntryType;
 using platform::FolderEntry;
@@ -80,7 +81,8 @@ class StylesheetSearch {
             return true;
         }
         head.resize(*got);
-        if (!text::HasBinarySignature(head)) {
+        // UTF-16 text may begin like an audio frame; its byte order mark says it is text.
+        if (text::HasUtf16ByteOrderMark(head) || !text::HasBinarySignature(head)) {
             best_ = path;
             bestRank_ = rank;
         }
@@ -134,19 +136,27 @@ std::optional<BookOutcome> AddFontRule(const JobOptions& options, const std::str
         return std::nullopt;
     }
     const std::string name = stylesheet.substr(root.size() + 1);
+    bool read = false;
     bool rewritten = false;
     bool inUtf16 = false;
-    const auto inject = [&rewritten, &inUtf16](std::string_view css) {
+    const auto inject = [&](std::string_view css) {
         std::optional<std::string> withRule = text::InjectFontStylesheet(css);
+        read = true;
         rewritten = withRule.has_value();
         inUtf16 = text::HasUtf16ByteOrderMark(css);
         return withRule;
     };
-    if (std::optional<std::string> failure = ReplaceFileContents(stylesheet, name, inject)) {
+    const auto note = [&options](std::string_view line) { Note(options, std::string(line)); };
+    if (std::optional<std::string> failure = ReplaceFileContents(stylesheet, name, inject, note)) {
         return BookOutcome::Failed("无法加入字型规则：" + *failure);
     }
-    Note(options, rewritten ? "字型规则写入 " + name
-                  : inUtf16 ? "样式表 " + name + " 是 UTF-16 编码，字型规则没有写入"
-                            : "样式表 " + name + " 的 @font-face 规则不完整，字型规则没有写入");
+    // A stylesheet whose bytes disagree with its encoding is left as it is (the note above says
+    // why): it is not a stylesheet with a broken rule.
+    const std::string unchanged = "样式表 " + name +
+                                  (!read     ? " 的编码与内容不符"
+                                   : inUtf16 ? " 是 UTF-16 编码"
+                                             : " 的 @font-face 规则不完整") +
+                                  "，字型规则没有写入";
+    Note(options, rewritten ? "字型规则写入 " + name : unchanged);
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 
 #include "fuzz/FuzzSupport.hpp"
 #include "text/content/FontInjection.hpp"
+#include "text/unicode/TextEncoding.hpp"
 
 using fuzz_support::Check;
 

@@ -38,12 +38,22 @@ TEST_F(BookJobTest, TextInOtherEncodingsComesOutConvertedInUtf8) {
     EXPECT_EQ(files.at("OEBPS/wide.xhtml"), "<?xml version=\"1.0\"?><p>繁</p>");
     EXPECT_EQ(files.at("OEBPS/bad.xhtml"), bad);
     const std::string& css = files.at("OEBPS/a.css");
-    EXPECT_NE(css.find("@charset \"UTF-8\";p:after{content:\"簡體\"}"), std::string::npos) << css;
-    EXPECT_NE(css.find("@font-face"), std::string::npos) << css;
-    EXPECT_EQ(notes, (Messages{"字型规则写入 OEBPS/a.css",
+    EXPECT_TRUE(css.starts_with("@charset \"UTF-8\";@font-face")) << css;
+    EXPECT_TRUE(css.ends_with("p:after{content:\"簡體\"}")) << css;
+    EXPECT_EQ(notes, (Messages{"OEBPS/a.css 由 UTF-16 编码转为 UTF-8", "字型规则写入 OEBPS/a.css",
                                "OEBPS/bad.xhtml 的内容与它声明的编码 gbk 不符，保持原样",
                                "OEBPS/gb.xhtml 由 gb2312 编码转为 UTF-8",
                                "OEBPS/wide.xhtml 由 UTF-16LE 编码转为 UTF-8"}));
+    // A stylesheet that is not what it says takes no rule, and the notes say why.
+    std::vector<ZipEntryPlan> entries = SampleBookEntries();
+    entries[3].bytes = "@charset \"gbk\";p{}\xED\xA0\x80";
+    WriteZip(books + "/wrong.epub", entries);
+    notes.clear();
+    ASSERT_TRUE(
+        Convert(options, books + "/wrong.epub", OutputOf(books + "/wrong.epub")).IsConverted());
+    EXPECT_EQ(notes, (Messages{"OEBPS/style.css 的内容与它声明的编码 gbk 不符，保持原样",
+                               "样式表 OEBPS/style.css 的编码与内容不符，字型规则没有写入",
+                               "OEBPS/style.css 的内容与它声明的编码 gbk 不符，保持原样"}));
 }
 
 }  // namespace

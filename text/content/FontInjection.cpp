@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "text/unicode/AsciiCase.hpp"
+#include "text/unicode/TextEncoding.hpp"
 
 namespace {
 
@@ -195,10 +196,6 @@ Pieces PlanRewrite(std::string_view searchable, std::string_view whole) {
 }  // namespace
 
 namespace text {
-
-bool HasUtf16ByteOrderMark(std::string_view stylesheet) {
-    return stylesheet.starts_with("\xFF\xFE") || stylesheet.starts_with("\xFE\xFF");
-}
 
 std::optional<std::string> InjectFontStylesheet(std::string_view stylesheet) {
     // ASCII written into UTF-16 would be garbage, and a byte before the mark would hide it.

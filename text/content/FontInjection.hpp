@@ -14,12 +14,8 @@ namespace text {
 // "@font-face" rule without "src:", ";" or "}"), and for a stylesheet in UTF-16. A new rule
 // goes after a UTF-8 byte order mark and the leading @charset, @import, @namespace and @layer
 // statements, which CSS would drop behind it; where there are none, at the very start. Matching
-// stops at the first zero byte.
+// stops at the first zero byte. A stylesheet in UTF-16 (HasUtf16ByteOrderMark) is left as it is.
 std::optional<std::string> InjectFontStylesheet(std::string_view stylesheet);
-
-// True when stylesheet starts with a UTF-16 byte order mark, either way round: the injection
-// leaves such a stylesheet as it is.
-bool HasUtf16ByteOrderMark(std::string_view stylesheet);
 
 // The texts the injection writes, byte for byte; none ends with a zero byte.
 

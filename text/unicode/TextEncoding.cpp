@@ -273,4 +273,8 @@ Utf8Reading ReadAsUtf8(std::string_view bytes, DeclarationSyntax syntax) {
     }
 }
 
+bool HasUtf16ByteOrderMark(std::string_view bytes) {
+    return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
 }  // namespace text

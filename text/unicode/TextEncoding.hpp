@@ -37,4 +37,7 @@ struct Utf8Reading {
 // holds them. Throws std::bad_alloc when memory runs out, nothing else.
 Utf8Reading ReadAsUtf8(std::string_view bytes, DeclarationSyntax syntax);
 
+// True when bytes start with a UTF-16 byte order mark, either way round.
+bool HasUtf16ByteOrderMark(std::string_view bytes);
+
 }  // namespace text
