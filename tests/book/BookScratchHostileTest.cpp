@@ -130,16 +130,19 @@ TEST_F(BookScratchHostileTest, AKilledJobWithoutAStateFolderLeavesNothingForGood
 // What went wrong, said in one line: a name clash as a name clash, a name too long before any
 // work, a failed rename with its system error.
 TEST_F(BookScratchHostileTest, ReasonsSayWhatHappenedInOneShortLine) {
-    const std::pair<const char*, std::vector<ZipEntryPlan>> clashes[] = {
-        {"file first", {{"OEBPS/a", "file"}, {"OEBPS/a/b.css", "body {}"}}},
-        {"folder first", {{"OEBPS/a/b.css", "body {}"}, {"OEBPS/a", "file"}}},
+    const std::string deep = Repeated(Repeated("长", 80) + "/", 4) + "a";
+    const std::tuple<const char*, std::vector<ZipEntryPlan>, std::string> clashes[] = {
+        {"file first", {{"OEBPS/a", "file"}, {"OEBPS/a/b.css", "body {}"}}, " OEBPS/a 既是"},
+        {"folder first", {{"OEBPS/a/b.css", "body {}"}, {"OEBPS/a", "file"}}, " OEBPS/a 既是"},
+        {"a long name", {{deep + "/b.css", "body {}"}, {deep, "file"}}, "长长/a 既是"},
     };
-    for (const auto& [name, entries] : clashes) {
+    for (const auto& [name, entries, named] : clashes) {
         const std::string book = MakeBook("clash.epub", entries);
         const BookOutcome outcome = Run(book);
         EXPECT_EQ(outcome.kind, OutcomeKind::Refused) << name;
-        EXPECT_NE(outcome.reason.find("OEBPS/a 既是文件又是文件夹"), std::string::npos)
+        EXPECT_TRUE(outcome.reason.ends_with(named + "文件又是文件夹的名称，无法解包"))
             << name << ": " << outcome.reason;
+        EXPECT_LE(Characters(outcome.reason), platform::kMostReasonCharacters) << name;
         EXPECT_EQ(Beside(), Names{"clash.epub"}) << name;
         std::filesystem::remove(book);
     }
