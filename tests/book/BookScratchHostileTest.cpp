@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "book/scratch/JobScratch.hpp"
-#include "book/tree/TreeRenames.hpp"
 #include "platform/ErrorReason.hpp"
 #include "tests/book/BookJobFixture.hpp"
 
@@ -128,7 +127,7 @@ TEST_F(BookScratchHostileTest, AKilledJobWithoutAStateFolderLeavesNothingForGood
 }
 
 // What went wrong, said in one line: a name clash as a name clash, a name too long before any
-// work, a failed rename with its system error.
+// work.
 TEST_F(BookScratchHostileTest, ReasonsSayWhatHappenedInOneShortLine) {
     const std::string deep = Repeated(Repeated("长", 80) + "/", 4) + "a";
     const std::tuple<const char*, std::vector<ZipEntryPlan>, std::string> clashes[] = {
@@ -157,33 +156,21 @@ TEST_F(BookScratchHostileTest, ReasonsSayWhatHappenedInOneShortLine) {
         std::filesystem::remove_all(books);
         std::filesystem::create_directory(books);
     }
-    const std::string tooLong = std::strerror(ENAMETOOLONG);
-    WriteFileBytes(books + "/a.txt", "");
-    const std::optional<std::string> rename =
-        ApplyRenames({{books + "/a.txt", books + "/" + Repeated("書", 100) + ".txt"}}, books);
-    ASSERT_TRUE(rename.has_value());
-    EXPECT_TRUE(rename->starts_with("无法把 a.txt 改名为 書")) << *rename;
-    EXPECT_TRUE(rename->ends_with("：" + tooLong)) << *rename;
-    EXPECT_LE(Characters(*rename), platform::kMostReasonCharacters);
 }
 
-TEST(OneLineReasonTest, CutsInTheMiddleBetweenCharactersAndShowsControls) {
-    const std::string chinese = Repeated("书", 400);
-    const std::string cut = platform::OneLineReason("无法打开 " + chinese + " 书。");
-    EXPECT_EQ(Characters(cut), platform::kMostReasonCharacters);
-    EXPECT_TRUE(cut.starts_with("无法打开 书书")) << cut;
-    EXPECT_TRUE(cut.ends_with("书书 书。")) << cut;
-    EXPECT_NE(cut.find("书…书"), std::string::npos);
+TEST(OneLineReasonTest, CutsInTheMiddleBetweenCharactersKeepsTheCauseAndShowsControls) {
+    const std::string many = Repeated("书", 400);
+    const std::string tail = "：" + std::string(std::strerror(ENOENT));
     const std::pair<std::string, std::string> cases[] = {
-        {"short", "short"},
-        {"a\nb\tc\x7f", "a\\x0Ab\\x09c\\x7F"},
+        {platform::OneLineReason("a\nb\tc\x7f"), "a\\x0Ab\\x09c\\x7F"},
+        {platform::OneLineReason("无法打开 " + many + "。"),
+         "无法打开 " + Repeated("书", 144) + "…" + Repeated("书", 149) + "。"},
+        {platform::ReasonOf("无法读取 " + many, ENOENT),
+         platform::OneLineReason("无法读取 " + many, 300 - Characters(tail)) + tail},
     };
-    for (const auto& [reason, shown] : cases) {
-        EXPECT_EQ(platform::OneLineReason(reason), shown);
+    for (const auto& [shown, expected] : cases) {
+        EXPECT_EQ(shown, expected);
     }
-    const std::string reason = platform::ReasonOf("无法读取 " + chinese + "\n", ENOENT);
-    EXPECT_TRUE(reason.ends_with("：" + std::string(std::strerror(ENOENT)))) << reason;
-    EXPECT_EQ(Characters(reason), platform::kMostReasonCharacters);
 }
 
 }  // namespace
