@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "book/BookChecks.hpp"
+#include "book/BookNames.hpp"
 #include "book/FontRuleStep.hpp"
 #include "book/archive/Archiver.hpp"
 #include "book/archive/ZipNameRelabel.hpp"
 #include "book/archive/ZipUtf8Flags.hpp"
 #include "book/scratch/JobScratch.hpp"
+#include "book/scratch/ScratchNames.hpp"
 #include "book/tree/ContentStep.hpp"
 #include "book/tree/ParallelTasks.hpp"
 #include "book/tree/UnpackedTree.hpp"
@@ -99,17 +101,10 @@ Failure RunStep(const Archiver& archiver, const ToolStep& step, const std::stop_
     return FailedWith(archiver.Judge(step, result.exitStatus));
 }
 
-// name moved into folder when one is given: a book in a read-only folder is unpacked elsewhere.
-std::string InScratchFolder(const std::string& name, const std::string& folder) {
-    return folder.empty() ? name : folder + "/" + name.substr(name.rfind('/') + 1);
-}
-
 // Unpacks the book into a folder of its own beside it (or in the scratch folder).
-Failure Unpack(CBookConverter& job, const Archiver& archiver, const std::string& bookPath,
-               const std::string& scratchFolder, JobScratch& scratch, const std::stop_token& stop) {
-    std::string archiveName;
-    job.ReplaceExtension(archiveName, bookPath, ".zip");
-    archiveName = InScratchFolder(archiveName, scratchFolder);
+Failure Unpack(const Archiver& archiver, const std::string& bookPath, const ScratchNames& names,
+               JobScratch& scratch, const std::stop_token& stop) {
+    std::string archiveName = names.archive;
     // unzip would garble the UTF-8 names of entries made on Windows: it gets a relabelled copy.
     const std::optional<CentralDirectoryPatch> relabel =
         archiver.UnpacksRelabelledCopy() ? RelabelUtf8Names(bookPath) : std::nullopt;
@@ -127,13 +122,10 @@ Failure Unpack(CBookConverter& job, const Archiver& archiver, const std::string&
                 platform::ReasonOf("无法改写 " + archiveName + " 的条目名称", errno));
         }
     }
-    std::string wantedFolder = bookPath;
-    job.StripExtension(wantedFolder);
-    wantedFolder = InScratchFolder(wantedFolder, scratchFolder);
-    std::optional<std::string> folder = scratch.MakeFolder(wantedFolder);
+    std::optional<std::string> folder = scratch.MakeFolder(names.unpackFolder);
     if (!folder) {
         return BookOutcome::Failed(
-            platform::ReasonOf("无法建立解包文件夹 " + wantedFolder, scratch.Error()));
+            platform::ReasonOf("无法建立解包文件夹 " + names.unpackFolder, scratch.Error()));
     }
     scratch.SetUnpackFolder(*folder);
     Failure failure = RunStep(archiver, archiver.Unpack(archiveName, *folder), stop);
@@ -198,12 +190,12 @@ Failure RunPackSteps(const Archiver& archiver, const std::string& packedName,
 // Packs the unpack folder into a new file in a fresh folder beside outputPath and moves it into
 // place only when the pack succeeded and holds every file: a failure or a stop leaves no
 // partial output, and an old output is replaced whole, never updated.
-Failure Pack(const Archiver& archiver, const std::string& outputPath, JobScratch& scratch,
-             const std::stop_token& stop) {
-    std::optional<std::string> partialFolder = scratch.MakeFolder(outputPath + ".partial");
+Failure Pack(const Archiver& archiver, const std::string& outputPath, const ScratchNames& names,
+             JobScratch& scratch, const std::stop_token& stop) {
+    std::optional<std::string> partialFolder = scratch.MakeFolder(names.partialFolder);
     if (!partialFolder) {
         return BookOutcome::Failed(platform::ReasonOf(
-            "无法在输出文件旁建立文件夹 " + outputPath + ".partial", scratch.Error()));
+            "无法在输出文件旁建立文件夹 " + names.partialFolder, scratch.Error()));
     }
     const std::string packedName = *partialFolder + "/" + BaseName(outputPath);
     const std::string& folder = scratch.UnpackFolder();
@@ -278,6 +270,44 @@ Failure ConvertUnpacked(const JobOptions& options, const text::TextConverter& co
     return std::nullopt;
 }
 
+// The job once the paths are taken: book is the file the book is, output the absolute output.
+BookOutcome ConvertResolved(const JobOptions& options, const text::TextConverter& converter,
+                            const std::string& book, const std::string& output,
+                            const std::stop_token& stop) {
+    const ScratchNames names = PlanScratchNames(
+        book, output,
+        ChooseScratchFolder(platform::AbsolutePath(options.scratchFolder), book, output));
+    if (std::optional<std::string> refusal = NameTooLong(names, output)) {
+        return BookOutcome::Refused(*refusal);
+    }
+    // The journal may have to lie beside the scratch: the next job looks where this one works.
+    JobScratch scratch({names.folder, FolderOf(output)});
+    if (std::optional<std::string> refusal = CheckBeforeUnpack(book, names.folder)) {
+        return BookOutcome::Refused(*refusal);
+    }
+    if (std::optional<std::string> refusal = FileAndFolderOfOneName(book)) {
+        return BookOutcome::Refused(*refusal);
+    }
+    const std::unique_ptr<Archiver> archiver = ChooseArchiver(options.archiverPath);
+    if (Failure failure = Unpack(*archiver, book, names, scratch, stop)) {
+        return *failure;
+    }
+    if (Failure failure = ConvertUnpacked(options, converter, scratch.UnpackFolder(), stop)) {
+        return *failure;
+    }
+    if (Failure failure = Pack(*archiver, output, names, scratch, stop)) {
+        return *failure;
+    }
+    return BookOutcome::Converted();
+}
+
+// outcome with its reason and alert on one short line each.
+BookOutcome Shown(BookOutcome outcome) {
+    outcome.reason = platform::OneLineReason(outcome.reason);
+    outcome.alert = platform::OneLineReason(outcome.alert);
+    return outcome;
+}
+
 }  // namespace
 
 BookOutcome CBookConverter::ConvertBook(const JobOptions& options, const std::string& bookPath,
@@ -287,36 +317,27 @@ BookOutcome CBookConverter::ConvertBook(const JobOptions& options, const std::st
         return BookOutcome::Refused(kWinRarPathWrong, kWinRarPathWrong);
     }
     if (!platform::File::OpenForReading(bookPath)) {
-        return BookOutcome::Failed(platform::ReasonOf("无法打开书文件", errno));
+        return Shown(BookOutcome::Failed(platform::ReasonOf("无法打开书文件", errno)));
     }
     if (const char* refusal = RefusalOf(archiverPath, bookPath, outputPath)) {
         return BookOutcome::Refused(refusal, refusal);
     }
+    // The book is the file its name leads to: a symbolic link is followed once, here, and every
+    // name the job makes comes from that file, never from the link.
+    const std::optional<std::string> book = platform::ResolvedPath(bookPath);
+    if (!book) {
+        return Shown(BookOutcome::Failed(platform::ReasonOf("无法找到书文件 " + bookPath, errno)));
+    }
+    if (HoldsQuote(*book)) {
+        return BookOutcome::Refused(kPathHoldsQuote, kPathHoldsQuote);
+    }
     const text::LoadedConverter loaded = ConverterFor(options);
     if (!loaded.converter) {
-        return BookOutcome::Failed(loaded.error);
+        return Shown(BookOutcome::Failed(loaded.error));
     }
     // zip runs inside the unpack folder: every name it is given must be a full path.
-    const std::string book = platform::AbsolutePath(bookPath);
-    const std::string output = platform::AbsolutePath(outputPath);
-    const std::string scratchFolder = platform::AbsolutePath(options.scratchFolder);
-    JobScratch scratch;
-    if (std::optional<std::string> refusal =
-            CheckBeforeUnpack(book, scratchFolder.empty() ? FolderOf(book) : scratchFolder)) {
-        return BookOutcome::Refused(*refusal);
-    }
-    const std::unique_ptr<Archiver> archiver = ChooseArchiver(archiverPath);
-    if (Failure failure = Unpack(*this, *archiver, book, scratchFolder, scratch, stop)) {
-        return *failure;
-    }
-    if (Failure failure =
-            ConvertUnpacked(options, *loaded.converter, scratch.UnpackFolder(), stop)) {
-        return *failure;
-    }
-    if (Failure failure = Pack(*archiver, output, scratch, stop)) {
-        return *failure;
-    }
-    return BookOutcome::Converted();
+    return Shown(ConvertResolved(options, *loaded.converter, *book,
+                                 platform::AbsolutePath(outputPath), stop));
 }
 
 int CBookConverter::FileExists(const std::string& path) {

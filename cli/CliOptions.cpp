@@ -92,9 +92,14 @@ ParsedCli ParseCliOptions(const std::vector<std::string>& arguments, unsigned de
     bool verboseSeen = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (optionsEnded || !argument.starts_with("--")) {
+        if (optionsEnded || !argument.starts_with('-') || argument == "-") {
             options.books.push_back(argument);
             continue;
+        }
+        // No short options: "-q" is a mistyped option, never a book ("./-q" or "--" names one).
+        if (!argument.starts_with("--")) {
+            return Refused("unknown option " + argument + " (a book of this name: ./" + argument +
+                           ")");
         }
         if (argument == "--") {
             optionsEnded = true;

@@ -201,6 +201,19 @@ bool MakeOwnerWritable(const std::string& path) {
     return (wanted == status.st_mode) || ::chmod(path.c_str(), wanted & 07777) == 0;
 }
 
+std::optional<std::string> ResolvedPath(const std::string& path) {
+    std::unique_ptr<char, decltype(&::free)> resolved(::realpath(path.c_str(), nullptr), &::free);
+    if (!resolved) {
+        return std::nullopt;
+    }
+    return std::string(resolved.get());
+}
+
+std::size_t LongestName(const std::string& folder) {
+    const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return longest > 0 ? static_cast<std::size_t>(longest) : NAME_MAX;
+}
+
 std::string AbsolutePath(const std::string& path) {
     if (path.empty() || path.starts_with('/')) {
         return path;

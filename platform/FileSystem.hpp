@@ -74,6 +74,12 @@ bool CanCreateIn(const std::string& folder);
 // Lets the owner read, write and (for a folder) enter path; false when that fails.
 bool MakeOwnerWritable(const std::string& path);
 
+// The path of the file that path names, every symbolic link on the way followed and "." and
+// ".." taken away (realpath); nullopt when it cannot be told (errno).
+std::optional<std::string> ResolvedPath(const std::string& path);
+// The longest name, in bytes, of one entry in folder (255 where the file system does not tell).
+std::size_t LongestName(const std::string& folder);
+
 // path itself when it begins with "/" (or is empty), else path under the current directory.
 std::string AbsolutePath(const std::string& path);
 // The process's current directory; empty when it cannot be told.

@@ -4,12 +4,6 @@
 
 #include "platform/FileSystem.hpp"
 
-namespace {
-
-constexpr int kMostVariants = 100;
-
-}  // namespace
-
 std::string FreshCandidate(const std::string& wanted, int n, bool beforeExtension) {
     if (n == 0) {
         return wanted;

@@ -9,6 +9,9 @@
 // already, to the first free "~1", "~2", ... variant, so the job never works on or deletes what
 // it did not make.
 
+// How many names a job tries for one entry: wanted, then "~1" up to "~99".
+constexpr int kMostVariants = 100;
+
 // Moves the entry at temporary to wanted or its first free variant (before the extension of the
 // last component when beforeExtension); announce(candidate) runs before each try and may refuse
 // it. Returns the name it got, or nullopt (errno tells why).

@@ -16,6 +16,8 @@ using platform::FileIdentity;
 namespace {
 
 constexpr const char* kJournalEnding = ".journal";
+// How a journal kept beside the scratch begins its name.
+constexpr const char* kBesideJournalStart = ".corvela-";
 constexpr int kMostStartTries = 8;
 
 // The folder of the journals; empty when neither XDG_STATE_HOME nor HOME gives one.
@@ -74,6 +76,38 @@ bool RemoveRecorded(const std::vector<JournalLine>& lines) {
     return allGone;
 }
 
+// A new journal named start, a token and the journal ending; nullopt when it cannot be made.
+std::optional<platform::LockedFile> CreateJournal(const std::string& start) {
+    for (int i = 0; i < kMostStartTries; ++i) {
+        if (std::optional<platform::LockedFile> file =
+                platform::LockedFile::Create(start + UniqueToken() + kJournalEnding)) {
+            return file;
+        }
+        if (errno != EEXIST) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+// Replays the journals in folder whose names begin with start that no live job holds.
+void RemoveAbandonedIn(const std::string& folder, const std::string& start) {
+    const std::optional<std::vector<platform::FolderEntry>> entries = platform::ListFolder(folder);
+    for (const platform::FolderEntry& entry :
+         entries.value_or(std::vector<platform::FolderEntry>{})) {
+        if (entry.type != EntryType::File || !entry.name.starts_with(start) ||
+            !entry.name.ends_with(kJournalEnding)) {
+            continue;
+        }
+        std::optional<platform::LockedFile> abandoned =
+            platform::LockedFile::TryLock(folder + "/" + entry.name);
+        const std::optional<std::string> text = abandoned ? abandoned->ReadAll() : std::nullopt;
+        if (text && RemoveRecorded(ParseJournal(*text))) {
+            abandoned->Remove();
+        }
+    }
+}
+
 }  // namespace
 
 std::string UniqueToken() {
@@ -100,37 +134,31 @@ bool RemoveScratchEntry(const std::string& path, ScratchKind kind,
     return kind == ScratchKind::Folder ? DeleteTree(path) : platform::RemoveFile(path);
 }
 
-std::optional<JobJournal> JobJournal::Start() {
+std::optional<JobJournal> JobJournal::Start(const std::string& besideFolder) {
     const std::string folder = JournalFolder();
-    if (folder.empty() || !platform::CreateFolderPath(folder)) {
-        return std::nullopt;
-    }
-    for (int i = 0; i < kMostStartTries; ++i) {
-        if (std::optional<platform::LockedFile> file =
-                platform::LockedFile::Create(folder + "/" + UniqueToken() + kJournalEnding)) {
+    if (!folder.empty() && platform::CreateFolderPath(folder)) {
+        if (std::optional<platform::LockedFile> file = CreateJournal(folder + "/")) {
             return JobJournal(std::move(*file));
         }
+    }
+    if (besideFolder.empty()) {
+        return std::nullopt;
+    }
+    // A journal beside the scratch: the next job on a book of this folder replays it.
+    if (std::optional<platform::LockedFile> file =
+            CreateJournal(besideFolder + "/" + kBesideJournalStart)) {
+        return JobJournal(std::move(*file));
     }
     return std::nullopt;
 }
 
-void JobJournal::RemoveAbandoned() {
+void JobJournal::RemoveAbandoned(const std::vector<std::string>& folders) {
     const std::string folder = JournalFolder();
-    const std::optional<std::vector<platform::FolderEntry>> entries =
-        folder.empty() ? std::nullopt : platform::ListFolder(folder);
-    if (!entries) {
-        return;
+    if (!folder.empty()) {
+        RemoveAbandonedIn(folder, "");
     }
-    for (const platform::FolderEntry& entry : *entries) {
-        if (entry.type != EntryType::File || !entry.name.ends_with(kJournalEnding)) {
-            continue;
-        }
-        std::optional<platform::LockedFile> abandoned =
-            platform::LockedFile::TryLock(folder + "/" + entry.name);
-        const std::optional<std::string> text = abandoned ? abandoned->ReadAll() : std::nullopt;
-        if (text && RemoveRecorded(ParseJournal(*text))) {
-            abandoned->Remove();
-        }
+    for (const std::string& beside : folders) {
+        RemoveAbandonedIn(beside, kBesideJournalStart);
     }
 }
 

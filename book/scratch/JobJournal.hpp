@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.hpp"
 #include "platform/LockedFile.hpp"
@@ -14,19 +15,21 @@ enum class ScratchKind : char {
 };
 
 // The record of what one job makes beside books, kept in the user's state folder
-// ($XDG_STATE_HOME or ~/.local/state, then corvela/jobs) and locked while the job lives. Every
-// entry is recorded before it exists, under a temporary name unique to the job, and with its
-// identity (device and inode) before it gets its final name, so a job killed at any moment
-// leaves a record of exactly what it made, and nothing else is ever taken for it.
+// ($XDG_STATE_HOME or ~/.local/state, then corvela/jobs) or, when that cannot be used, beside the
+// scratch itself as a hidden ".corvela-….journal", and locked while the job lives. Every entry is
+// recorded before it exists, under a temporary name unique to the job, and with its identity
+// (device and inode) before it gets its final name, so a job killed at any moment leaves a record
+// of exactly what it made, and nothing else is ever taken for it.
 class JobJournal {
   public:
-    // Starts the journal of a new job; nullopt when the state folder cannot be used (the job
-    // then runs unrecorded).
-    static std::optional<JobJournal> Start();
+    // Starts the journal of a new job in the state folder, else in besideFolder (when given);
+    // nullopt when neither can be used (errno tells why).
+    static std::optional<JobJournal> Start(const std::string& besideFolder = "");
     // Removes what each job that died before clearing its journal left behind, then that
-    // journal; journals of live jobs, and entries that are no longer what was recorded, are left
+    // journal: the journals of the state folder and those beside the scratch in each of
+    // folders. Journals of live jobs, and entries that are no longer what was recorded, are left
     // alone. A journal whose entries cannot all be reached is kept for a later run.
-    static void RemoveAbandoned();
+    static void RemoveAbandoned(const std::vector<std::string>& folders = {});
 
     // Records that the job is about to create path, a name unique to the job; false when the
     // record could not be written.

@@ -5,9 +5,10 @@
 #include "book/scratch/FreshNames.hpp"
 #include "platform/FileSystem.hpp"
 
-JobScratch::JobScratch() {
-    JobJournal::RemoveAbandoned();
-    journal_ = JobJournal::Start();
+JobScratch::JobScratch(const std::vector<std::string>& folders) {
+    JobJournal::RemoveAbandoned(folders);
+    journal_ = JobJournal::Start(folders.empty() ? "" : folders.front());
+    journalError_ = journal_ ? 0 : (errno != 0 ? errno : ENOENT);
 }
 
 JobScratch::~JobScratch() {
@@ -35,7 +36,11 @@ std::optional<std::string> JobScratch::Make(const std::string& wanted, ScratchKi
                                             bool beforeExtension,
                                             const std::function<bool(const std::string&)>& create) {
     const std::string temporary = TemporaryName(wanted);
-    if (journal_ && !journal_->WillCreate(temporary, kind)) {
+    if (!journal_) {
+        errno = journalError_;
+        return Fail();
+    }
+    if (!journal_->WillCreate(temporary, kind)) {
         return Fail();
     }
     if (!create(temporary)) {
@@ -46,12 +51,12 @@ std::optional<std::string> JobScratch::Make(const std::string& wanted, ScratchKi
         return Fail();
     }
     entries_.push_back({temporary, kind, *identity});
-    if (journal_ && !journal_->Created(temporary, kind, *identity)) {
+    if (!journal_->Created(temporary, kind, *identity)) {
         return Fail();
     }
     std::optional<std::string> named =
         MoveUnderFreshName(temporary, wanted, beforeExtension, [&](const std::string& candidate) {
-            return !journal_ || journal_->WillName(candidate, kind, *identity);
+            return journal_->WillName(candidate, kind, *identity);
         });
     if (!named) {
         return Fail();
@@ -66,6 +71,11 @@ std::optional<std::string> JobScratch::MakeFolder(const std::string& wanted) {
 
 std::optional<std::string> JobScratch::MakeSecondName(const std::string& book,
                                                       const std::string& wanted, bool copy) {
+    // A link to a symbolic link would name whatever its target names from the new folder.
+    if (platform::TypeOf(book) != platform::EntryType::File) {
+        error_ = ELOOP;
+        return std::nullopt;
+    }
     if (!copy) {
         std::optional<std::string> link =
             Make(wanted, ScratchKind::Link, true,

@@ -14,8 +14,10 @@
 // which the next job removes it.
 class JobScratch {
   public:
-    // Removes what dead jobs left behind, then starts this job's journal.
-    JobScratch();
+    // Removes what dead jobs left behind (journals beside the scratch in folders included), then
+    // starts this job's journal: in the state folder, else beside the scratch in the first of
+    // folders. Without a journal the job makes nothing: what a kill left could never be removed.
+    explicit JobScratch(const std::vector<std::string>& folders = {});
     JobScratch(const JobScratch&) = delete;
     JobScratch& operator=(const JobScratch&) = delete;
     ~JobScratch();
@@ -23,8 +25,9 @@ class JobScratch {
     // Makes a new folder named wanted or its first free variant; its path, or nullopt with
     // Error() telling why.
     std::optional<std::string> MakeFolder(const std::string& wanted);
-    // Gives book a second name like wanted (its first free variant before the extension): a
-    // copy when copy is set, else a hard link where the file system has them; as MakeFolder.
+    // Gives the file book a second name like wanted (its first free variant before the
+    // extension): a copy when copy is set, else a hard link where the file system has them; as
+    // MakeFolder. A book that is not a file of its own (a symbolic link) is refused (ELOOP).
     std::optional<std::string> MakeSecondName(const std::string& book, const std::string& wanted,
                                               bool copy);
     // Removes the entry that the job made at path at once.
@@ -50,6 +53,7 @@ class JobScratch {
     std::optional<std::string> Fail();
 
     std::optional<JobJournal> journal_;
+    int journalError_ = 0;  // why there is no journal
     std::string token_ = UniqueToken();
     int made_ = 0;
     std::vector<Entry> entries_;
