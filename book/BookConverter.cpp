@@ -350,15 +350,6 @@ int CBookConverter::ReplaceExtension(std::string& out, const std::string& path,
     return 1;
 }
 
-int CBookConverter::StripExtension(std::string& buffer) {
-    const std::size_t dot = buffer.rfind('.');
-    if (dot == std::string::npos) {
-        return 0;
-    }
-    buffer.erase(dot);
-    return 1;
-}
-
 std::optional<std::string> CBookConverter::FindStylesheet(const std::string& folder,
                                                           std::string& out) {
     return FindStylesheetUnder(folder, out);

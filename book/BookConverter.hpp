@@ -23,8 +23,6 @@ class CBookConverter {
     int FileExists(const std::string& path);
     // Writes into out the part of path before its last "." followed by tail; returns 1.
     int ReplaceExtension(std::string& out, const std::string& path, const std::string& tail);
-    // Cuts buffer at its last "."; returns 1, or 0 with buffer unchanged when it is refused.
-    int StripExtension(std::string& buffer);
 
     // FindStylesheetUnder (book/FontRuleStep): the stylesheet under folder (the first text file
     // named *.css, else named like one) into out; the reason when the tree cannot be read.
