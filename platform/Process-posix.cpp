@@ -312,9 +312,14 @@ ToolResult Terminate(pid_t child) {
     const Poll state = WaitUntil(child, status, deadline, std::stop_token{});
     if (state != Poll::Ended) {
         KillAndReap(child);
-    } else {
-        ::kill(-child, SIGKILL);  // helpers deaf to TERM outlive a tool that ended in time
+        return ToolResult{ToolOutcome::Completed, -1, true};
     }
+    // The tool ended in time; its helpers get the rest of the grace, and those deaf to TERM
+    // are killed after it. The group keeps its id while any of them lives.
+    while (::kill(-child, 0) == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(-child, SIGKILL);
     return ToolResult{ToolOutcome::Completed, -1, true};
 }
 

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -187,26 +186,6 @@ TEST_F(BatchRunnerTest, ABookThatReadsAnEarlierBooksOutputWaitsForItWhenBooksRun
     options.job.archiverPath = tools + "/WinRAR.exe";
     EXPECT_EQ(Converted(Run({first, stale}, options)), (std::vector<bool>{true, true}));
     EXPECT_EQ(Chapter(books + "/a_corvela_corvela.epub"), "<p>第一本</p>\n");
-}
-
-// The stand-in's record of its arguments tells where the book was unpacked.
-TEST_F(BatchRunnerTest, UnpacksInTheOutputFolderWhenTheBooksFolderIsReadOnly) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "a read-only folder does not stop root";
-    }
-    const std::string archiver = temp / "WinRAR.exe";
-    std::filesystem::copy_file(CORVELA_TEST_DATA_DIR "/winrar-standin.sh", archiver);
-    const std::string book = MakeBook("a.epub");
-    std::filesystem::create_directory(out);
-    std::filesystem::permissions(books, std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::remove);
-    BatchOptions options;
-    options.outputFolder = out;
-    options.job.archiverPath = archiver;
-    EXPECT_EQ(Converted(Run({book}, options)), (std::vector<bool>{true}));
-    EXPECT_EQ(NamesIn(out), (Names{"a.epub"}));
-    EXPECT_NE(ReadFileBytes(archiver + ".args").find("\n" + out + "/a/\n"), std::string::npos);
-    EXPECT_EQ(NamesIn(books), (Names{"a.epub"}));
 }
 
 // Books that cannot be opened end at once: the batch's choice of workers is all that counts.

@@ -18,6 +18,8 @@ TEST(FindStylesheetTest, TakesTheFirstTextFileNamedCssBeforeHiddenOnesAndLookali
     const std::vector<std::tuple<const char*, std::map<std::string, std::string>, std::string>>
         cases{
             {"image", {{"Images/bg.css.png", png}, {"Styles/main.css", css}}, "Styles/main.css"},
+            {"depth first", {{"b.css", css}, {"a/x.css", css}}, "a/x.css"},
+            {"byte order", {{"b/x.css", css}, {"B/y.css", css}}, "B/y.css"},
             {"capitals", {{"A.css.txt", css}, {"STYLE.CSS", css}}, "STYLE.CSS"},
             {"hidden file", {{".hidden.css", css}, {"style.css", css}}, "style.css"},
             {"hidden folder", {{".git/a/x.css", css}, {"z/y.css", css}}, "z/y.css"},
@@ -37,17 +39,22 @@ TEST(FindStylesheetTest, TakesTheFirstTextFileNamedCssBeforeHiddenOnesAndLookali
     }
 }
 
-TEST(FindStylesheetTest, AStylesheetThatCannotBeReadIsAReason) {
+// A folder or a stylesheet that cannot be read is a reason, not a missing stylesheet.
+TEST(FindStylesheetTest, WhatCannotBeReadIsAReason) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "root reads every file";
     }
-    TempFolder root;
-    WriteFileBytes(root / "b.css", "p {}");
-    std::filesystem::permissions(root / "b.css", std::filesystem::perms::none);
-    std::string found = "untouched";
-    EXPECT_EQ(FindStylesheetUnder(root.path(), found),
-              "查找样式表时无法读取 b.css：Permission denied");
-    EXPECT_EQ(found, "untouched");
+    for (const auto& [locked, reason] :
+         {std::pair{"a", "查找样式表时无法读取文件夹 a：Permission denied"},
+          {"b.css", "查找样式表时无法读取 b.css：Permission denied"}}) {
+        TempFolder root;
+        std::filesystem::create_directory(root / "a");
+        WriteFileBytes(root / "b.css", "p {}");
+        std::filesystem::permissions(root / locked, std::filesystem::perms::none);
+        std::string found = "untouched";
+        EXPECT_EQ(FindStylesheetUnder(root.path(), found), reason);
+        EXPECT_EQ(found, "untouched");
+    }
 }
 
 TEST_F(BookJobTest, TheFontRuleGoesIntoTheStylesheetOnlyWhereItKeepsItsMeaning) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "book/BookConverter.hpp"
 #include "book/archive/ZipNameRelabel.hpp"
@@ -11,43 +10,6 @@
 namespace {
 
 using namespace testing_support;
-
-TEST(FindStylesheetTest, TakesTheFirstFileNamedCssDepthFirstInByteOrder) {
-    // files of the tree, the one found (empty: none)
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-        {{"a.xhtml", "STYLE.CSS", "x.css/readme"}, "STYLE.CSS"},
-        {{"b.css", "a/x.css"}, "a/x.css"},  // the subfolder sorts first, so it wins
-        {{"a.css", "b/x.css"}, "a.css"},
-        {{"b/x.css", "B/y.css"}, "B/y.css"},
-        {{"x.cssz", "y.css.bak"}, "x.cssz"},
-        {{"x.css/real.css"}, "x.css/real.css"}};
-    CBookConverter converter;
-    for (const auto& [files, expected] : cases) {
-        TempFolder root;
-        for (const std::string& file : files) {
-            std::filesystem::create_directories(std::filesystem::path(root / file).parent_path());
-            WriteFileBytes(root / file, "p {}");
-        }
-        std::string found = "untouched";
-        EXPECT_EQ(converter.FindStylesheet(root.path(), found), std::nullopt);
-        EXPECT_EQ(found, expected.empty() ? "untouched" : root / expected);
-    }
-}
-
-TEST(FindStylesheetTest, AFolderThatCannotBeReadIsAReasonNotAMissingStylesheet) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root reads every folder";
-    }
-    TempFolder root;
-    std::filesystem::create_directory(root / "a");
-    WriteFileBytes(root / "b.css", "p {}");
-    std::filesystem::permissions(root / "a", std::filesystem::perms::none);
-    std::string found = "untouched";
-    const std::optional<std::string> reason = CBookConverter().FindStylesheet(root.path(), found);
-    std::filesystem::permissions(root / "a", std::filesystem::perms::owner_all);
-    EXPECT_EQ(reason, "查找样式表时无法读取文件夹 a：Permission denied");
-    EXPECT_EQ(found, "untouched");
-}
 
 // The walks over a tree that links to a file and a folder of the user's outside it.
 TEST(LinkedTreeTest, FindsAndDeletesButNeverTakesOrFollowsALink) {

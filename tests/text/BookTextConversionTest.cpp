@@ -176,30 +176,6 @@ TEST(ConvertBookText, MatchesWholeFileLibopenccOnTheSampleBooks) {
     }
 }
 
-TEST(ConvertBookText, MalformedInputConvertsAsText) {
-    ExpectConversions({
-        {kMarkup, "<a href=\"%E5%90%8E", "<a href=\"%E5%90%8E"},
-        {kMarkup, "<a title='后><a href=\"%E5%90%8E\">后</a>",
-         "<a title='後><a href=\"%E5%BE%8C\">後</a>"},
-        // Script text is not markup.
-        {kMarkup, "<script>for(;i<n;)s='<a href=\"%E5%90%8E\">后'</script><a href=\"%E5%90%8E\">",
-         "<script>for(;i<n;)s='<a href=\"%E5%90%8E\">後'</script><a href=\"%E5%BE%8C\">"},
-        {kMarkup, "<a href='后\"记'>后", "<a href='後\"記'>後"},
-        {kMarkup, "<!-- <a href=\"%E5%90%8E\"> 后", "<!-- <a href=\"%E5%90%8E\"> 後"},
-        {kMarkup, "<style>font-family:宋体;</style><style>p{font:宋体",
-         "<style>font-family:宋體;</style><style>p{font:宋体"},
-        {kMarkup, "<p < 后 <> <1 </ 后", "<p < 後 <> <1 </ 後"},
-        {kMarkup, "<a href=\"\xFF后%E5%90\" id=\x80后>", "<a href=\"\xFF後%E5%90\" id=\x80後>"},
-        {kMarkup, std::string("<a href=\"后\0后\">", 13), std::string("<a href=\"後\0後\">", 13)},
-        {kCss, "p{background:url(\"后.png", "p{background:url(\"後.png"},
-        {kCss, "p{background:url(后.png", "p{background:url(後.png"},
-        {kCss, "src:local(宋体", "src:local(宋體"},
-        {kCss, "p{font-family:\"宋体\n;color:后}", "p{font-family:\"宋体\n;color:後}"},
-        {kCss, "/* 后", "/* 後"},
-        {kCss, "p{font-family:宋体", "p{font-family:宋体"},
-    });
-}
-
 TEST(BookTextKindOf, ReadsTheExtension) {
     const std::pair<const char*, BookTextKind> cases[] = {
         {"A.HTML", kMarkup},
