@@ -14,19 +14,16 @@
 namespace text {
 namespace {
 
-constexpr ScriptDirection kToTraditional = ScriptDirection::ToTraditional;
 constexpr ScriptDirection kToSimplified = ScriptDirection::ToSimplified;
 
-// In the order of Profile.
+// In the order of Profile; those to Traditional leave the direction at its default.
 constexpr std::array<ProfileInfo, 9> kProfiles{{
-    {Profile::Char, "char", "one character at a time, by the character table (default)", "zh-Hant",
-     kToTraditional},
-    {Profile::S2t, "s2t", "by phrases, OpenCC's standard Traditional characters", "zh-Hant",
-     kToTraditional},
-    {Profile::S2tw, "s2tw", "by phrases, Taiwan's standard characters", "zh-TW", kToTraditional},
+    {Profile::Char, "char", "one character at a time, by the character table (default)", "zh-Hant"},
+    {Profile::S2t, "s2t", "by phrases, OpenCC's standard Traditional characters", "zh-Hant"},
+    {Profile::S2tw, "s2tw", "by phrases, Taiwan's standard characters", "zh-TW"},
     {Profile::S2twp, "s2twp", "by phrases, Taiwan's characters and vocabulary (軟體, 資料)",
-     "zh-TW", kToTraditional},
-    {Profile::S2hk, "s2hk", "by phrases, Hong Kong's standard characters", "zh-HK", kToTraditional},
+     "zh-TW"},
+    {Profile::S2hk, "s2hk", "by phrases, Hong Kong's standard characters", "zh-HK"},
     {Profile::T2s, "t2s", "Traditional to Simplified by phrases, OpenCC's standard", "zh-Hans",
      kToSimplified},
     {Profile::Tw2s, "tw2s", "Taiwan's Traditional to Simplified by phrases", "zh-CN",

@@ -20,7 +20,7 @@ struct ProfileInfo {
     std::string_view name;         // as the user writes it: "char", "s2twp", ...
     std::string_view description;  // one line for the usage text
     std::string_view languageTag;  // what a Chinese tag of the book's script becomes
-    ScriptDirection direction;
+    ScriptDirection direction = ScriptDirection::ToTraditional;
 };
 
 // Every profile, the default ("char") first, those to Traditional before those to Simplified.
