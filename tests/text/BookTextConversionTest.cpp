@@ -157,7 +157,7 @@ TEST(ConvertBookText, MatchesWholeFileLibopenccOnTheSampleBooks) {
         files[name] = testing_support::ReadFileBytes(kusamakura + name);
     }
     // Traditional Chinese, tagged zh-TW, for the profiles to Simplified.
-    const std::string rashomon = CORVELA_CORPUS_DIR "/trees/02_Reflow_Text_Vertical/item/";
+    const std::string rashomon = CORVELA_CORPUS_DIR "/texts/rashomon/";
     for (const char* name : {"standard.opf", "navigation-documents.xhtml", "xhtml/p-002.xhtml",
                              "xhtml/p-003.xhtml", "xhtml/p-toc.xhtml", "style/book-style.css"}) {
         files[std::string("rashomon/") + name] = testing_support::ReadFileBytes(rashomon + name);
