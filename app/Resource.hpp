@@ -29,9 +29,12 @@ inline constexpr const char* kCloseItemText = "关闭(&C)";
 inline constexpr const char* kProfileMenuText = "轉換方式";
 inline constexpr const char* kFontRuleItemText = "加入字型規則";
 // The profiles' items in the menu, in the order of text::AllProfiles.
-inline constexpr const char* kProfileItemTexts[] = {"逐字轉換（char）", "OpenCC 繁體（s2t）",
-                                                    "臺灣正體（s2tw）", "臺灣正體及用語（s2twp）",
-                                                    "香港繁體（s2hk）"};
+inline constexpr const char* kProfileItemTexts[] = {
+    "逐字轉換（char）",       "OpenCC 繁體（s2t）",
+    "臺灣正體（s2tw）",       "臺灣正體及用語（s2twp）",
+    "香港繁體（s2hk）",       "OpenCC 繁體轉簡體（t2s）",
+    "臺灣正體轉簡體（tw2s）", "臺灣正體及用語轉簡體（tw2sp）",
+    "香港繁體轉簡體（hk2s）"};
 
 // Main window template.
 inline constexpr const char* kDialogTitle = "Corvela";

@@ -15,10 +15,16 @@ QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
-// The submenu of the profiles and the font-rule switch; a choice is saved as it is made.
+// The submenu of the profiles, a separator between those of each direction, and the font-rule
+// switch; a choice is saved as it is made.
 void FillConversionMenu(QMenu& conversion, QActionGroup& profiles, ConversionChoice& choice) {
     conversion.setObjectName(QStringLiteral("ConversionMenu"));
+    text::ScriptDirection direction = text::AllProfiles().front().direction;
     for (const text::ProfileInfo& info : text::AllProfiles()) {
+        if (info.direction != direction) {
+            conversion.addSeparator();
+            direction = info.direction;
+        }
         QAction* item =
             conversion.addAction(Text(kProfileItemTexts[static_cast<std::size_t>(info.profile)]));
         item->setObjectName(QStringLiteral("Profile_") +

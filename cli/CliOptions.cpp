@@ -9,7 +9,7 @@ namespace {
 
 constexpr unsigned kMostJobs = 1024;
 
-// The profile names as a list: "char, s2t, s2tw, s2twp, s2hk".
+// The profile names as a list: "char, s2t, s2tw, ...".
 std::string ProfileNames() {
     std::string names;
     for (const text::ProfileInfo& info : text::AllProfiles()) {
@@ -141,8 +141,9 @@ std::string CliUsage() {
                     std::string(info.description) + "\n";
     }
     return CliUsageLine() +
-           "Converts each EPUB book from Simplified to Traditional Chinese script into a new\n"
-           "book beside it, named with \"_corvela.epub\" in place of its extension.\n"
+           "Converts each EPUB book from Simplified to Traditional Chinese script (or back,\n"
+           "with the profiles t2s, tw2s, tw2sp and hk2s) into a new book beside it, named\n"
+           "with \"_corvela.epub\" in place of its extension.\n"
            "Prints one line per book, in the order given: \"处理完毕\" (converted) or \"未处理\"\n"
            "(not converted), a tab and the book's path. Standard error tells why a book was\n"
            "not converted, shows the progress on a terminal, and sums up at the end.\n"

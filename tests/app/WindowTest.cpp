@@ -217,6 +217,23 @@ class WindowTest : public QObject {
         unzip.start("unzip", {"-p", Folder->filePath("book2_corvela.epub"), "OEBPS/style.css"});
         QVERIFY(unzip.waitForFinished());
         QCOMPARE(unzip.readAll(), QByteArray("body { margin: 0; }\n"));
+        // The profiles to Simplified follow those to Traditional after a separator.
+        Open();
+        QStringList items;
+        Answering([&] { QTest::keyClick(Dialog.get(), Qt::Key_Space, Qt::AltModifier); },
+                  [&](QWidget& shown) {
+                      auto* conversion = shown.findChild<QMenu*>("ConversionMenu");
+                      for (const QAction* action : conversion->actions()) {
+                          items << (action->isSeparator() ? "|" : action->text());
+                      }
+                      conversion->findChild<QAction*>("Profile_hk2s")->trigger();
+                  });
+        QCOMPARE(items.mid(4, 6),
+                 QStringList({"香港繁體（s2hk）", "|", "OpenCC 繁體轉簡體（t2s）",
+                              "臺灣正體轉簡體（tw2s）", "臺灣正體及用語轉簡體（tw2sp）",
+                              "香港繁體轉簡體（hk2s）"}));
+        Open();
+        QCOMPARE(CheckedConversionItems(), QStringList{"香港繁體轉簡體（hk2s）"});
     }
 
     void bookList() {

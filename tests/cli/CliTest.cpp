@@ -33,7 +33,9 @@ TEST_F(CliProgramTest, AUsageErrorGivesTwoAndItsReasonInOneLine) {
         {"--bogus a.epub", "unknown option --bogus"},
         {"--quiet=1 a.epub", "unknown option --quiet=1"},
         {"--archiver", "option --archiver needs a value"},
-        {"--profile s2x a.epub", "unknown profile 's2x' (profiles: char, s2t, s2tw, s2twp, s2hk)"},
+        {"--profile s2x a.epub",
+         "unknown profile 's2x' (profiles: char, s2t, s2tw, s2twp, s2hk, t2s, tw2s, "
+         "tw2sp, hk2s)"},
         {"--jobs 0 a.epub", "--jobs wants a whole number from 1 to 1024, not '0'"},
         {"--jobs=2x a.epub", "--jobs wants a whole number from 1 to 1024, not '2x'"},
         {"--output-dir missing a.epub",
@@ -51,8 +53,10 @@ TEST_F(CliProgramTest, AUsageErrorGivesTwoAndItsReasonInOneLine) {
     const CommandOutput help = RunCli("--help");
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_TRUE(help.standardOutput.starts_with(kUsageLine));
-    for (const char* named : {"\n      s2tw   ", "\n      s2hk   ", "\n      s2twp  ", "--jobs N",
-                              "--output-dir DIR", "--no-font-rule", "--quiet", "--verbose"}) {
+    for (const char* named :
+         {"\n      s2tw   ", "\n      s2hk   ", "\n      s2twp  ", "\n      t2s    ",
+          "\n      tw2s   ", "\n      tw2sp  ", "\n      hk2s   ", "--jobs N", "--output-dir DIR",
+          "--no-font-rule", "--quiet", "--verbose"}) {
         EXPECT_NE(help.standardOutput.find(named), std::string::npos) << named;
     }
 }

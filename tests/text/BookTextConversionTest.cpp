@@ -136,9 +136,10 @@ TEST(ConvertBookText, SimplifiedChineseTagsBecomeTheProfilesTag) {
     EXPECT_EQ(Convert("lang=\"zh-CN\" 后", BookTextKind::PlainText), "lang=\"zh-CN\" 後");
 }
 
-// Every profile gives, for the sample books' files, what its reference gives for the whole file
-// at once (libopencc itself for the phrase profiles), but for the language tags: cutting the
-// text around the carve-outs must not change how phrases are found.
+// Every profile gives, for the sample books' files (Simplified and Traditional), what its
+// reference gives for the whole file at once (libopencc itself for the phrase profiles), but for
+// the language tags: cutting the text around the carve-outs must not change how phrases are
+// found.
 TEST(ConvertBookText, MatchesWholeFileLibopenccOnTheSampleBooks) {
     std::map<std::string, std::string> files;
     for (const char* book : {"simpleEpub.epub", "template.epub"}) {
@@ -155,8 +156,17 @@ TEST(ConvertBookText, MatchesWholeFileLibopenccOnTheSampleBooks) {
                              "css/vertical.css", "css/horizontal.css"}) {
         files[name] = testing_support::ReadFileBytes(kusamakura + name);
     }
-    ASSERT_EQ(files.size(), 20u);
+    // Traditional Chinese, tagged zh-TW, for the profiles to Simplified.
+    const std::string rashomon = CORVELA_CORPUS_DIR "/texts/rashomon/";
+    for (const char* name : {"standard.opf", "navigation-documents.xhtml", "xhtml/p-002.xhtml",
+                             "xhtml/p-003.xhtml", "xhtml/p-toc.xhtml", "style/book-style.css"}) {
+        files[std::string("rashomon/") + name] = testing_support::ReadFileBytes(rashomon + name);
+    }
+    ASSERT_EQ(files.size(), 26u);
     for (const text::ProfileInfo& info : text::AllProfiles()) {
+        // The samples' tags of the script the profile converts from.
+        const std::string source =
+            info.direction == text::ScriptDirection::ToTraditional ? "zh-CN" : "zh-TW";
         std::shared_ptr<const text::TextConverter> reference =
             text::LoadConverter(info.profile).converter;
         if (text::IsPhraseProfile(info.profile)) {
@@ -165,7 +175,7 @@ TEST(ConvertBookText, MatchesWholeFileLibopenccOnTheSampleBooks) {
         }
         for (const auto& [name, bytes] : files) {
             std::string want = reference->Convert(bytes);
-            for (const std::string_view around : {"=\"zh-CN\"", ">zh-CN<"}) {
+            for (const std::string& around : {"=\"" + source + "\"", ">" + source + "<"}) {
                 for (std::size_t at; (at = want.find(around)) != std::string::npos;) {
                     want.replace(at + around.size() - 6, 5, info.languageTag);
                 }

@@ -22,8 +22,9 @@ using testing_support::ReadFileBytes;
 using testing_support::TempFolder;
 using testing_support::WriteFileBytes;
 
-constexpr text::Profile kPhraseProfiles[] = {text::Profile::S2t, text::Profile::S2tw,
-                                             text::Profile::S2twp, text::Profile::S2hk};
+constexpr text::Profile kPhraseProfiles[] = {
+    text::Profile::S2t, text::Profile::S2tw, text::Profile::S2twp, text::Profile::S2hk,
+    text::Profile::T2s, text::Profile::Tw2s, text::Profile::Tw2sp, text::Profile::Hk2s};
 
 std::string ConfigOf(text::Profile profile) {
     return text::OpenccDataFolder() + "/" + std::string(text::InfoOf(profile).name) + ".json";
@@ -42,8 +43,9 @@ std::string FirstDifference(const text::TextConverter& ours, const text::TextCon
     return "";
 }
 
-// OpenCC's own test inputs for these profiles (the sample books are compared through the
-// book-text conversion).
+// OpenCC's own test inputs for the profiles to Traditional, and Traditional sentences with
+// phrases, Taiwan's and Hong Kong's variants and vocabulary for those to Simplified; every
+// profile converts them all (the sample books are compared through the book-text conversion).
 TEST(PhraseConverterTest, OpenccsOwnCasesComeOutAsLibopenccMakesThem) {
     const std::vector<std::string> texts{
         "夸夸其谈 "
@@ -57,6 +59,11 @@ TEST(PhraseConverterTest, OpenccsOwnCasesComeOutAsLibopenccMakesThem) {
         "虚伪叹息\n潮湿灶台\n赞叹沙河涌汹涌的波浪\n为了核实这说法\n高剂量的苦瓜素还会"
         "抑制胚胎发育",
         "着装污染虚伪发泄棱柱群众里面",
+        "頭髮乾燥的皇后在後面梳頭，著名的著作擺在桌上；他瞭解了以後，乾脆不幹了。",
+        "這個軟體的資料庫放在網際網路上，滑鼠的游標壞了，計程車司機說咖哩飯的價效比很高。",
+        "我們為群眾著想，他口吃，灶台上的香皂很髒，巨著與大凶之兆。",
+        "香港的戶口裏，他纔抬頭看見綫上的衞生間；免冑奇巖小巖洞，悅耳的慍色。",
+        "「臺灣」『台灣』，記憶體與硬碟，纖維與鬱鬱蔥蔥，𠮶𨋢\n乾隆皇帝的後宮，幹部的乾杯。",
     };
     for (const text::Profile profile : kPhraseProfiles) {
         const text::LoadedConverter loaded = text::LoadConverter(profile);

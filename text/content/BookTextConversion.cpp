@@ -40,7 +40,7 @@ std::string ConvertBookText(std::string_view content, BookTextKind kind,
         kind == BookTextKind::Markup ? ReferenceSyntax::Markup : ReferenceSyntax::Stylesheet;
     TextRewriter rewriter(content, syntax, converter, out);
     if (kind == BookTextKind::Markup) {
-        RewriteMarkup(rewriter, InfoOf(profile).languageTag);
+        RewriteMarkup(rewriter, InfoOf(profile).languageTag, DirectionOf(profile));
     } else if (kind == BookTextKind::Stylesheet) {
         RewriteStylesheet(rewriter, 0, content.size(), CssForm::Stylesheet);
     }

@@ -28,8 +28,9 @@ BookTextKind BookTextKindOf(std::string_view fileName);
 //   @import) convert per path segment and fragment as names (ConvertReference), and ids (id,
 //   idref, name) each on their own, so they agree with renamed files (ConvertFileName) and with
 //   each other; references with a scheme stay as they are;
-// - Simplified or unmarked Chinese tags in dc:language, xml:lang and lang become the profile's
-//   language tag.
+// - Chinese tags in dc:language, xml:lang and lang of the script the profile converts from
+//   (Simplified or unmarked towards Traditional, Traditional towards Simplified) become the
+//   profile's language tag.
 // Everything else reaches the converter in stretches as long as the carve-outs allow. Bytes
 // that are not UTF-8 pass through; malformed markup or CSS is converted as text, in linear
 // time. Throws std::bad_alloc when memory runs out, nothing else.

@@ -1,5 +1,6 @@
 #include "text/content/LanguageTags.hpp"
 
+#include <algorithm>
 #include <array>
 
 namespace text {
@@ -7,6 +8,8 @@ namespace {
 
 constexpr std::array<std::string_view, 6> kSimplifiedTags{"zh",      "zh-cn",      "zh-sg",
                                                           "zh-hans", "zh-hans-cn", "zh-hans-sg"};
+constexpr std::array<std::string_view, 7> kTraditionalTags{
+    "zh-hant", "zh-tw", "zh-hk", "zh-mo", "zh-hant-tw", "zh-hant-hk", "zh-hant-mo"};
 
 // The byte as the lower-case tags above spell it: ASCII letters lowered, '_' read as '-'.
 char Folded(char c) {
@@ -37,6 +40,16 @@ bool IsSimplifiedChineseTag(std::string_view tag) {
         }
     }
     return false;
+}
+
+bool IsTraditionalChineseTag(std::string_view tag) {
+    return std::any_of(kTraditionalTags.begin(), kTraditionalTags.end(),
+                       [tag](std::string_view traditional) { return SameTag(tag, traditional); });
+}
+
+bool IsSourceScriptTag(std::string_view tag, ScriptDirection direction) {
+    return direction == ScriptDirection::ToSimplified ? IsTraditionalChineseTag(tag)
+                                                      : IsSimplifiedChineseTag(tag);
 }
 
 }  // namespace text

@@ -63,8 +63,11 @@ ValueRole RoleOf(std::string_view attribute) {
 // memchr, so malformed markup costs linear time.
 class MarkupScanner {
   public:
-    MarkupScanner(TextRewriter& rewriter, std::string_view languageTag)
-        : rewriter_(rewriter), text_(rewriter.Content()), languageTag_(languageTag) {}
+    MarkupScanner(TextRewriter& rewriter, std::string_view languageTag, ScriptDirection direction)
+        : rewriter_(rewriter),
+          text_(rewriter.Content()),
+          languageTag_(languageTag),
+          direction_(direction) {}
 
     void Run() {
         std::size_t at = 0;
@@ -234,7 +237,7 @@ class MarkupScanner {
     }
 
     void MarkLanguage(std::size_t begin, std::size_t end) {
-        if (IsSimplifiedChineseTag(text_.substr(begin, end - begin))) {
+        if (IsSourceScriptTag(text_.substr(begin, end - begin), direction_)) {
             rewriter_.Replace(begin, end, languageTag_);
         }
     }
@@ -295,12 +298,14 @@ class MarkupScanner {
     TextRewriter& rewriter_;
     std::string_view text_;
     std::string_view languageTag_;
+    ScriptDirection direction_;
 };
 
 }  // namespace
 
-void RewriteMarkup(TextRewriter& rewriter, std::string_view languageTag) {
-    MarkupScanner(rewriter, languageTag).Run();
+void RewriteMarkup(TextRewriter& rewriter, std::string_view languageTag,
+                   ScriptDirection direction) {
+    MarkupScanner(rewriter, languageTag, direction).Run();
 }
 
 }  // namespace text

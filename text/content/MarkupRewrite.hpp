@@ -3,15 +3,17 @@
 #include <string_view>
 
 #include "text/content/TextRewriter.hpp"
+#include "text/convert/ScriptDirection.hpp"
 
 namespace text {
 
 // Marks the spans of markup (XHTML, HTML, XML, package document, NCX, SVG) at
 // rewriter.Content() that do not convert as text: references (href, src, xlink:href,
 // full-path, poster, data, srcset, refines) convert as names, ids (id, idref, name) convert on
-// their own like the fragments that name them, Simplified Chinese tags in lang, xml:lang and
-// dc:language become languageTag, font names (face, font-family attributes) stay as they are,
-// and <style> blocks and style="" attributes are read as CSS (RewriteStylesheet).
-void RewriteMarkup(TextRewriter& rewriter, std::string_view languageTag);
+// their own like the fragments that name them, Chinese tags in lang, xml:lang and dc:language
+// of the script that direction converts from become languageTag, font names (face,
+// font-family attributes) stay as they are, and <style> blocks and style="" attributes are
+// read as CSS (RewriteStylesheet).
+void RewriteMarkup(TextRewriter& rewriter, std::string_view languageTag, ScriptDirection direction);
 
 }  // namespace text

@@ -14,13 +14,24 @@
 namespace text {
 namespace {
 
-constexpr std::array<ProfileInfo, 5> kProfiles{{
+constexpr ScriptDirection kToSimplified = ScriptDirection::ToSimplified;
+
+// In the order of Profile; those to Traditional leave the direction at its default.
+constexpr std::array<ProfileInfo, 9> kProfiles{{
     {Profile::Char, "char", "one character at a time, by the character table (default)", "zh-Hant"},
     {Profile::S2t, "s2t", "by phrases, OpenCC's standard Traditional characters", "zh-Hant"},
     {Profile::S2tw, "s2tw", "by phrases, Taiwan's standard characters", "zh-TW"},
     {Profile::S2twp, "s2twp", "by phrases, Taiwan's characters and vocabulary (軟體, 資料)",
      "zh-TW"},
     {Profile::S2hk, "s2hk", "by phrases, Hong Kong's standard characters", "zh-HK"},
+    {Profile::T2s, "t2s", "Traditional to Simplified by phrases, OpenCC's standard", "zh-Hans",
+     kToSimplified},
+    {Profile::Tw2s, "tw2s", "Taiwan's Traditional to Simplified by phrases", "zh-CN",
+     kToSimplified},
+    {Profile::Tw2sp, "tw2sp", "Taiwan's Traditional to Simplified, with vocabulary (軟體 → 软件)",
+     "zh-CN", kToSimplified},
+    {Profile::Hk2s, "hk2s", "Hong Kong's Traditional to Simplified by phrases", "zh-CN",
+     kToSimplified},
 }};
 
 }  // namespace
@@ -40,6 +51,10 @@ std::optional<Profile> ProfileNamed(std::string_view name) {
 
 const ProfileInfo& InfoOf(Profile profile) {
     return kProfiles[static_cast<std::size_t>(profile)];
+}
+
+ScriptDirection DirectionOf(Profile profile) {
+    return InfoOf(profile).direction;
 }
 
 bool IsPhraseProfile(Profile profile) {

@@ -6,26 +6,29 @@
 #include <string>
 #include <string_view>
 
+#include "text/convert/ScriptDirection.hpp"
 #include "text/convert/TextConverter.hpp"
 
 // The conversion profiles a batch can choose: the one-to-one character table and OpenCC's
-// phrase-aware configurations of the same names.
+// phrase-aware configurations of the same names, Simplified to Traditional and back.
 namespace text {
 
-enum class Profile { Char, S2t, S2tw, S2twp, S2hk };
+enum class Profile { Char, S2t, S2tw, S2twp, S2hk, T2s, Tw2s, Tw2sp, Hk2s };
 
 struct ProfileInfo {
     Profile profile;
     std::string_view name;         // as the user writes it: "char", "s2twp", ...
     std::string_view description;  // one line for the usage text
-    std::string_view languageTag;  // what a Simplified or unmarked Chinese tag becomes
+    std::string_view languageTag;  // what a Chinese tag of the book's script becomes
+    ScriptDirection direction = ScriptDirection::ToTraditional;
 };
 
-// Every profile, the default ("char") first.
+// Every profile, the default ("char") first, those to Traditional before those to Simplified.
 std::span<const ProfileInfo> AllProfiles();
 // The profile of that name, or nullopt.
 std::optional<Profile> ProfileNamed(std::string_view name);
 const ProfileInfo& InfoOf(Profile profile);
+ScriptDirection DirectionOf(Profile profile);
 // True for the profiles that convert by phrases (all but "char").
 bool IsPhraseProfile(Profile profile);
 
