@@ -10,6 +10,7 @@
 #include "book/BookChecks.hpp"
 #include "book/FontRuleStep.hpp"
 #include "book/archive/Archiver.hpp"
+#include "book/archive/EntryNames.hpp"
 #include "book/archive/ZipNameRelabel.hpp"
 #include "book/archive/ZipUtf8Flags.hpp"
 #include "book/scratch/JobScratch.hpp"
@@ -142,6 +143,12 @@ Failure Unpack(CBookConverter& job, const Archiver& archiver, const std::string&
     }
     if (failure) {
         return failure;
+    }
+    // unzip wrote code-page names byte for byte from the relabelled copy: they get their UTF-8 form.
+    if (archiver.UnpacksRelabelledCopy()) {
+        if (Failure named = FailedWith(GiveDecodedNames(bookPath, *folder))) {
+            return named;
+        }
     }
     return FailedWith(PrepareUnpackedTree(*folder));
 }
