@@ -144,7 +144,8 @@ Failure Unpack(CBookConverter& job, const Archiver& archiver, const std::string&
     if (failure) {
         return failure;
     }
-    // unzip wrote code-page names byte for byte from the relabelled copy: they get their UTF-8 form.
+    // unzip wrote code-page names byte for byte from the relabelled copy: they get their UTF-8
+    // form.
     if (archiver.UnpacksRelabelledCopy()) {
         if (Failure named = FailedWith(GiveDecodedNames(bookPath, *folder))) {
             return named;

@@ -23,6 +23,7 @@ struct ZipEntryPlan {
     std::string bytes;
     std::uint32_t mode = S_IFREG | 0644;
     std::uint8_t host = kMadeOnUnix;
+    std::uint16_t flags = 0x0800;  // general-purpose flags: the name is UTF-8
 };
 
 inline void Put(std::string& out, std::initializer_list<std::pair<std::uint64_t, int>> fields) {
@@ -44,9 +45,9 @@ inline void WriteZip(const std::string& path, const std::vector<ZipEntryPlan>& e
                 crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
             }
         }
-        // Both headers: version 1.0, UTF-8 name, stored, dated 1980-01-01, CRC, sizes, name.
+        // Both headers: version 1.0, flags, stored, dated 1980-01-01, CRC, sizes, name.
         std::string shared;
-        Put(shared, {{10, 2}, {0x0800, 2}, {0, 4}, {0x21, 2}, {~crc, 4}, {e.bytes.size(), 4}});
+        Put(shared, {{10, 2}, {e.flags, 2}, {0, 4}, {0x21, 2}, {~crc, 4}, {e.bytes.size(), 4}});
         Put(shared, {{e.bytes.size(), 4}, {e.name.size(), 2}, {0, 2}});
         const std::uint32_t attributes =
             e.host == kMadeOnUnix ? e.mode << 16 : (S_ISDIR(e.mode) ? 0x10u : 0x20u);
