@@ -74,7 +74,9 @@ std::string Escaped(std::string_view name) {
 bool IsWellFormedUtf8(std::string_view name) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
     for (std::size_t at = 0; at < name.size();) {
-        const std::size_t length = text::WellFormedCharacterLength(bytes + at, name.size() - at);
+        // A zero byte ends text, not a name: it is a character (refused as a control) here.
+        const std::size_t length =
+            bytes[at] == 0 ? 1 : text::WellFormedCharacterLength(bytes + at, name.size() - at);
         if (length == 0) {
             return false;
         }
