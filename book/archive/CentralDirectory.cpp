@@ -13,6 +13,7 @@ constexpr std::uint64_t kZip64Marker = 0xFFFFFFFF;
 constexpr std::uint64_t kZip64ExtraId = 0x0001;
 constexpr std::uint64_t kEncryptedFlag = 1;
 constexpr std::uint64_t kUtf8NameFlag = 1u << 11;
+constexpr std::uint64_t kUnicodePathId = 0x7075;
 
 std::optional<std::string> ReadRange(platform::File& file, std::uint64_t offset,
                                      std::uint64_t count) {
@@ -140,6 +141,35 @@ std::optional<std::uint64_t> UncompressedSize(std::string_view header, std::size
     return std::nullopt;
 }
 
+std::uint32_t Crc32(std::string_view bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+// The UTF-8 name of the header's Unicode Path extra field (version 1, made for this very name,
+// as unzip takes it); empty when it has none.
+std::string_view UnicodePath(std::string_view header, std::string_view name, std::size_t extraAt,
+                             std::size_t extraLength) {
+    for (std::size_t at = extraAt; at + 4 <= extraAt + extraLength;) {
+        const std::uint64_t length = ReadField(header, at + 2, 2);
+        if (at + 4 + length > extraAt + extraLength) {
+            break;
+        }
+        if (ReadField(header, at, 2) == kUnicodePathId && length >= 5 && header[at + 4] == 1 &&
+            ReadField(header, at + 5, 4) == Crc32(name)) {
+            return header.substr(at + 9, length - 5);
+        }
+        at += 4 + length;
+    }
+    return {};
+}
+
 }  // namespace
 
 std::uint64_t ReadField(std::string_view bytes, std::size_t at, int width) {
@@ -182,9 +212,10 @@ bool ForEachEntry(const std::string& directory,
             return false;
         }
         const std::uint64_t flags = ReadField(header, 8, 2);
-        visit({at, header.substr(kEntryHeaderSize, nameLength), *size,
-               (flags & kEncryptedFlag) != 0, static_cast<std::uint8_t>(header[5]),
-               (flags & kUtf8NameFlag) != 0});
+        const std::string_view name = header.substr(kEntryHeaderSize, nameLength);
+        visit({at, name, *size, (flags & kEncryptedFlag) != 0, static_cast<std::uint8_t>(header[5]),
+               (flags & kUtf8NameFlag) != 0,
+               UnicodePath(header, name, kEntryHeaderSize + nameLength, extraLength)});
         at = next;
     }
     return true;

@@ -32,6 +32,9 @@ struct DirectoryEntry {
     bool encrypted = false;
     std::uint8_t host = 0;  // the system it was made on: the high byte of "version made by"
     bool utf8Name = false;  // general-purpose bit 11: the name is UTF-8
+    // The UTF-8 name of an Info-ZIP Unicode Path extra field that belongs to this name (unzip
+    // writes it in place of the name); empty when there is none.
+    std::string_view unicodePath;
 };
 
 // The central directory of the open archive (Zip64 included); nullopt when the file is not a

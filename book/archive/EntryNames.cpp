@@ -30,10 +30,15 @@ bool IsControl(char c) {
     return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
 }
 
+// The name unzip writes: the Unicode Path field's when there is one.
+std::string_view NameOf(const DirectoryEntry& entry) {
+    return entry.unicodePath.empty() ? entry.name : entry.unicodePath;
+}
+
 // The name as unzip splits it: backslashes are separators in an ASCII name made on DOS that
 // holds no slash (a name with other bytes reaches unzip relabelled as made on Unix).
 std::string AsUnzipSplitsIt(const DirectoryEntry& entry) {
-    std::string name(entry.name);
+    std::string name(NameOf(entry));
     if (entry.host == kMadeOnDos && !HoldsNonAscii(name) && name.find('/') == std::string::npos) {
         std::replace(name.begin(), name.end(), '\\', '/');
     }
@@ -109,11 +114,11 @@ bool DecodesNames(const std::string& directory) {
     bool some = false;
     bool all = true;
     ForEachEntry(directory, [&](const DirectoryEntry& entry) {
-        if (IsWellFormedUtf8(entry.name)) {
+        if (IsWellFormedUtf8(NameOf(entry))) {
             return;
         }
         some = true;
-        all = all && !entry.utf8Name && IsWindowsHost(entry.host) && DecodeGb18030(entry.name);
+        all = all && !entry.utf8Name && IsWindowsHost(entry.host) && DecodeGb18030(NameOf(entry));
     });
     return some && all;
 }
@@ -143,8 +148,9 @@ std::optional<NameProblem> FindNameProblem(const std::string& directory) {
     ForEachEntry(directory, [&](const DirectoryEntry& entry) {
         const std::vector<std::string> parts = PathParts(entry, decode);
         const std::string path = Joined(parts, parts.size());
-        if (!problem && std::any_of(entry.name.begin(), entry.name.end(), IsControl)) {
-            problem = NameProblem{NameProblem::Kind::ControlCharacter, Escaped(entry.name)};
+        const std::string_view name = NameOf(entry);
+        if (!problem && std::any_of(name.begin(), name.end(), IsControl)) {
+            problem = NameProblem{NameProblem::Kind::ControlCharacter, Escaped(name)};
         }
         for (std::size_t count = 1; count < parts.size(); ++count) {
             folders.insert(Joined(parts, count));

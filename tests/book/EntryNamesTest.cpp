@@ -56,6 +56,23 @@ TEST_F(EntryNamesJobTest, GbkNamesOfWindowsEntriesComeOutInUtf8AndTheirLinksStil
     }
 }
 
+TEST_F(EntryNamesJobTest, AUnicodePathFieldNamesItsEntryAsUnzipTakesIt) {
+    const std::string stored = "OEBPS/" + Gb18030("第二章.xhtml");
+    const std::string utf8 = "OEBPS/第二章.xhtml";
+    std::string field;
+    // Version 1, for this very name (its CRC).
+    Put(field, {{0x7075, 2}, {5 + utf8.size(), 2}, {1, 1}, {Crc32(stored), 4}});
+    const std::string book =
+        MakeBook("book.epub", {{stored, "<p>简</p>", S_IFREG | 0644, kMadeOnDos, 0, field + utf8},
+                               {"OEBPS/第二章.xhtml", "<p>另</p>"}});
+    // One name once unzip has taken the field's.
+    EXPECT_EQ(Run(book).kind, OutcomeKind::Refused);
+    WriteSampleBook(book, {{stored, "<p>简</p>", S_IFREG | 0644, kMadeOnDos, 0, field + utf8}});
+    const BookOutcome outcome = Run(book);
+    ASSERT_TRUE(outcome.IsConverted()) << outcome.reason;
+    EXPECT_EQ(ReadArchive(OutputOf(book)).count("OEBPS/第二章.xhtml"), 1u);
+}
+
 TEST_F(EntryNamesJobTest, NamesThatAreNotGbkFromWindowsKeepTheirBytes) {
     std::vector<ZipEntryPlan> mixed = ChapterInCodePage(kMadeOnDos, "卷", "章.xhtml");
     const std::vector<ZipEntryPlan> unix = ChapterInCodePage(kMadeOnUnix, "另卷", "章.xhtml");
