@@ -40,7 +40,16 @@ TEST(CentralDirectoryTest, AnEndRecordAnotherReaderCouldTakeOtherwiseMakesTheRea
     const std::size_t firstEntry = book.find("PK\1\2", directoryAt + 1) - directoryAt;
     const std::string hidden = EndRecord(1, firstEntry, directoryAt);
     const std::string tail = book.substr(book.size() - 22);
+    // An end record in an entry's bytes whose comment reaches the end of the file: a reader that
+    // takes the first such record reads another directory.
+    WriteZip(path, {{"mimetype", "application/epub+zip"}, {"a.xhtml", EndRecord(0, 0, 0)}});
+    std::string inData = ReadFileBytes(path);
+    const std::size_t early = inData.find("PK\5\6");
+    inData.replace(early + 20, 2,
+                   std::string{static_cast<char>((inData.size() - early - 22) & 0xFF),
+                               static_cast<char>((inData.size() - early - 22) >> 8)});
     const std::vector<ReadingCase> cases{
+        {"an end record in an entry that also ends the file", inData, true, false, 2},
         {"plain", book, true, true, 2},
         {"a comment of plain words", WithComment(book, "备注 PK"), true, true, 2},
         {"a hidden end record ending the file", WithComment(book, "x" + hidden), true, false, 1},
