@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "book/archive/CentralDirectory.hpp"
+#include "book/archive/EntryNames.hpp"
 #include "book/tree/UnpackedTree.hpp"
 #include "platform/ErrorReason.hpp"
 #include "platform/File.hpp"
@@ -53,6 +54,33 @@ void CollectFiles(const std::string& folder, const std::string& prefix,
     }
 }
 
+// Why the archive could be read more than one way, or its names unpacked otherwise than they
+// stand (one of two entries of one name lost, a character dropped); nullopt when it cannot.
+std::optional<std::string> CheckOneReading(const CentralDirectory& directory) {
+    std::uint64_t entries = 0;
+    ForEachEntry(directory.bytes, [&entries](const DirectoryEntry&) { ++entries; });
+    if (!directory.readsOneWay) {
+        return "书的条目目录有不止一种读法（ZIP 结尾记录不唯一或不在文件末尾），无法处理";
+    }
+    // The end record's 16-bit count wraps; a Zip64 one does not.
+    if (directory.declaredEntries != entries && directory.declaredEntries != (entries & 0xFFFF)) {
+        return "书的结尾记录所说的条目数与条目目录不符，无法处理";
+    }
+    const std::optional<NameProblem> problem = FindNameProblem(directory.bytes);
+    if (!problem) {
+        return std::nullopt;
+    }
+    switch (problem->kind) {
+        case NameProblem::Kind::ControlCharacter:
+            return "书中有条目的名称含有控制字符，无法处理：" + problem->name;
+        case NameProblem::Kind::Twice:
+            return "书中有两个同名条目，无法处理：" + problem->name;
+        case NameProblem::Kind::FileAndFolder:
+            break;
+    }
+    return "书中有同名的文件和文件夹，无法处理：" + problem->name;
+}
+
 }  // namespace
 
 std::uint64_t SpaceMargin(std::uint64_t needed) {
@@ -82,6 +110,9 @@ std::optional<std::string> CheckBeforeUnpack(const std::string& bookPath,
         });
     if (!whole) {
         return kNotZip;
+    }
+    if (std::optional<std::string> refusal = CheckOneReading(*directory)) {
+        return refusal;
     }
     if (!encrypted.empty()) {
         return kEncrypted + encrypted;

@@ -7,9 +7,10 @@
 // Checks of a book before it is unpacked and of its output once it is packed. Each returns the
 // reason that refuses the book, or nullopt when it may go on.
 
-// Reads the book's central directory: a book that is not a ZIP archive, holds an encrypted
-// entry, or would not fit unpacked (with its output and a margin) into the free space of
-// folder is refused before anything is written.
+// Reads the book's central directory: a book that is not a ZIP archive, could be read as more
+// than one (a second end record, entries of one name, a name with a control character), holds
+// an encrypted entry, or would not fit unpacked (with its output and a margin) into the free space
+// of folder is refused before anything is written.
 std::optional<std::string> CheckBeforeUnpack(const std::string& bookPath,
                                              const std::string& folder);
 

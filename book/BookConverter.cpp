@@ -11,6 +11,7 @@
 #include "book/BookNames.hpp"
 #include "book/FontRuleStep.hpp"
 #include "book/archive/Archiver.hpp"
+#include "book/archive/EntryNames.hpp"
 #include "book/archive/ZipNameRelabel.hpp"
 #include "book/archive/ZipUtf8Flags.hpp"
 #include "book/scratch/JobScratch.hpp"
@@ -134,6 +135,13 @@ Failure Unpack(const Archiver& archiver, const std::string& bookPath, const Scra
     }
     if (failure) {
         return failure;
+    }
+    // unzip wrote code-page names byte for byte from the relabelled copy: they get their UTF-8
+    // form.
+    if (archiver.UnpacksRelabelledCopy()) {
+        if (Failure named = FailedWith(GiveDecodedNames(bookPath, *folder))) {
+            return named;
+        }
     }
     return FailedWith(PrepareUnpackedTree(*folder));
 }

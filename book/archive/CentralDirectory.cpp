@@ -12,6 +12,8 @@ constexpr std::size_t kEntryHeaderSize = 46;
 constexpr std::uint64_t kZip64Marker = 0xFFFFFFFF;
 constexpr std::uint64_t kZip64ExtraId = 0x0001;
 constexpr std::uint64_t kEncryptedFlag = 1;
+constexpr std::uint64_t kUtf8NameFlag = 1u << 11;
+constexpr std::uint64_t kUnicodePathId = 0x7075;
 
 std::optional<std::string> ReadRange(platform::File& file, std::uint64_t offset,
                                      std::uint64_t count) {
@@ -29,10 +31,12 @@ std::optional<std::string> ReadRange(platform::File& file, std::uint64_t offset,
 struct DirectoryPlace {
     std::uint64_t offset;
     std::uint64_t size;
+    std::uint64_t entries = 0;
+    bool readsOneWay = true;
 };
 
-// The place that the Zip64 end record gives, for an end record at endAt whose fields are full.
-std::optional<DirectoryPlace> FindZip64Directory(platform::File& file, std::uint64_t endAt) {
+// Where the Zip64 end record lies, told by the locator just before the end record at endAt.
+std::optional<std::uint64_t> FindZip64Record(platform::File& file, std::uint64_t endAt) {
     if (endAt < kZip64LocatorSize) {
         return std::nullopt;
     }
@@ -42,16 +46,44 @@ std::optional<DirectoryPlace> FindZip64Directory(platform::File& file, std::uint
         return std::nullopt;
     }
     const std::uint64_t recordAt = ReadField(*locator, 8, 8);
+    return recordAt < endAt ? std::optional(recordAt) : std::nullopt;
+}
+
+// The place that the Zip64 end record gives, for an end record at endAt whose fields are full.
+std::optional<DirectoryPlace> FindZip64Directory(platform::File& file, std::uint64_t endAt) {
+    const std::optional<std::uint64_t> recordAt = FindZip64Record(file, endAt);
     const std::optional<std::string> record =
-        recordAt < endAt ? ReadRange(file, recordAt, kZip64EndRecordSize) : std::nullopt;
+        recordAt ? ReadRange(file, *recordAt, kZip64EndRecordSize) : std::nullopt;
     if (!record || record->compare(0, 4, "PK\6\6") != 0) {
         return std::nullopt;
     }
-    const DirectoryPlace place{ReadField(*record, 48, 8), ReadField(*record, 40, 8)};
-    if (place.offset > recordAt || place.size > recordAt - place.offset) {
+    const DirectoryPlace place{ReadField(*record, 48, 8), ReadField(*record, 40, 8),
+                               ReadField(*record, 32, 8)};
+    if (place.offset > *recordAt || place.size > *recordAt - place.offset) {
         return std::nullopt;
     }
-    return place;
+    return DirectoryPlace{place.offset, place.size, place.entries,
+                          place.offset + place.size == *recordAt};
+}
+
+// True when an end record starts at `at` of tail and its comment reaches the end of tail.
+bool EndsTail(const std::string& tail, std::size_t at) {
+    return tail.compare(at, 4, "PK\5\6") == 0 &&
+           at + kEndRecordSize + ReadField(tail, at + 20, 2) == tail.size();
+}
+
+// True when no other reader can take another end record than the one at `at`: a reader that
+// takes the last signature of the file, or the first whose comment reaches its end.
+bool SoleEndRecord(const std::string& tail, std::size_t at) {
+    if (tail.find("PK\5\6", at + 1) != std::string::npos) {
+        return false;
+    }
+    for (std::size_t other = at; other-- > 0;) {
+        if (EndsTail(tail, other)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Where the central directory lies, told by the end record whose comment ends the file.
@@ -64,17 +96,26 @@ std::optional<DirectoryPlace> FindDirectory(platform::File& file, std::uint64_t 
         return std::nullopt;
     }
     for (std::size_t at = tailSize - kEndRecordSize + 1; at-- > 0;) {
-        if (tail->compare(at, 4, "PK\5\6") != 0 ||
-            at + kEndRecordSize + ReadField(*tail, at + 20, 2) != tailSize) {
+        if (!EndsTail(*tail, at)) {
             continue;
         }
-        const DirectoryPlace place{ReadField(*tail, at + 16, 4), ReadField(*tail, at + 12, 4)};
+        const bool sole = SoleEndRecord(*tail, at);
+        const std::uint64_t endAt = tailStart + at;
+        DirectoryPlace place{ReadField(*tail, at + 16, 4), ReadField(*tail, at + 12, 4),
+                             ReadField(*tail, at + 10, 2)};
         if (place.offset == kZip64Marker || place.size == kZip64Marker) {
-            return FindZip64Directory(file, tailStart + at);
+            std::optional<DirectoryPlace> zip64 = FindZip64Directory(file, endAt);
+            if (zip64) {
+                zip64->readsOneWay = zip64->readsOneWay && sole;
+            }
+            return zip64;
         }
-        if (place.offset + place.size > tailStart + at) {
+        if (place.offset + place.size > endAt) {
             return std::nullopt;
         }
+        // A Zip64 end record may stand between the directory and the end record.
+        const std::uint64_t end = place.offset + place.size;
+        place.readsOneWay = sole && (end == endAt || FindZip64Record(file, endAt) == end);
         return place;
     }
     return std::nullopt;
@@ -100,6 +141,35 @@ std::optional<std::uint64_t> UncompressedSize(std::string_view header, std::size
     return std::nullopt;
 }
 
+std::uint32_t Crc32(std::string_view bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+// The UTF-8 name of the header's Unicode Path extra field (version 1, made for this very name,
+// as unzip takes it); empty when it has none.
+std::string_view UnicodePath(std::string_view header, std::string_view name, std::size_t extraAt,
+                             std::size_t extraLength) {
+    for (std::size_t at = extraAt; at + 4 <= extraAt + extraLength;) {
+        const std::uint64_t length = ReadField(header, at + 2, 2);
+        if (at + 4 + length > extraAt + extraLength) {
+            break;
+        }
+        if (ReadField(header, at, 2) == kUnicodePathId && length >= 5 && header[at + 4] == 1 &&
+            ReadField(header, at + 5, 4) == Crc32(name)) {
+            return header.substr(at + 9, length - 5);
+        }
+        at += 4 + length;
+    }
+    return {};
+}
+
 }  // namespace
 
 std::uint64_t ReadField(std::string_view bytes, std::size_t at, int width) {
@@ -118,7 +188,7 @@ std::optional<CentralDirectory> ReadCentralDirectory(platform::File& archive) {
     if (!bytes) {
         return std::nullopt;
     }
-    return CentralDirectory{place->offset, std::move(*bytes)};
+    return CentralDirectory{place->offset, std::move(*bytes), place->entries, place->readsOneWay};
 }
 
 bool ForEachEntry(const std::string& directory,
@@ -141,8 +211,11 @@ bool ForEachEntry(const std::string& directory,
         if (!size) {
             return false;
         }
-        visit({at, header.substr(kEntryHeaderSize, nameLength), *size,
-               (ReadField(header, 8, 2) & kEncryptedFlag) != 0});
+        const std::uint64_t flags = ReadField(header, 8, 2);
+        const std::string_view name = header.substr(kEntryHeaderSize, nameLength);
+        visit({at, name, *size, (flags & kEncryptedFlag) != 0, static_cast<std::uint8_t>(header[5]),
+               (flags & kUtf8NameFlag) != 0,
+               UnicodePath(header, name, kEntryHeaderSize + nameLength, extraLength)});
         at = next;
     }
     return true;

@@ -16,6 +16,12 @@
 struct CentralDirectory {
     std::uint64_t offset = 0;
     std::string bytes;
+    // The count of entries that the end record claims.
+    std::uint64_t declaredEntries = 0;
+    // False when another reader could take another directory: a second end record whose comment
+    // also reaches the end of the file, an end-record signature inside the comment, or bytes
+    // between the directory and its end record (unzip then looks elsewhere for it).
+    bool readsOneWay = true;
 };
 
 // One entry header of a central directory.
@@ -24,6 +30,11 @@ struct DirectoryEntry {
     std::string_view name;
     std::uint64_t uncompressedSize = 0;
     bool encrypted = false;
+    std::uint8_t host = 0;  // the system it was made on: the high byte of "version made by"
+    bool utf8Name = false;  // general-purpose bit 11: the name is UTF-8
+    // The UTF-8 name of an Info-ZIP Unicode Path extra field that belongs to this name (unzip
+    // writes it in place of the name); empty when there is none.
+    std::string_view unicodePath;
 };
 
 // The central directory of the open archive (Zip64 included); nullopt when the file is not a

@@ -8,15 +8,15 @@
 
 namespace {
 
-constexpr std::uint32_t kUtf8NameFlag = 1u << 11;
 constexpr std::uint32_t kDosFolderAttribute = 0x10;
 constexpr std::uint32_t kUnixFileMode = 0100644;
 constexpr std::uint32_t kUnixFolderMode = 040755;
 constexpr char kMadeOnUnix = 3;
 
-// The hosts whose names unzip recodes: DOS and Windows (FAT), OS/2 (HPFS), Windows NT (NTFS).
+// The hosts whose names unzip may recode: DOS and Windows (FAT), OS/2 (HPFS), Windows NT (NTFS,
+// 11 as Info-ZIP numbers it, 10 as the ZIP notes do), VFAT.
 bool IsRecodedHost(char host) {
-    return host == 0 || host == 6 || host == 11;
+    return host == 0 || host == 6 || host == 10 || host == 11 || host == 14;
 }
 
 void WriteField(std::string& bytes, std::size_t at, std::uint32_t value, int width) {
@@ -32,8 +32,7 @@ bool HoldsNonAscii(std::string_view name) {
 // Relabels the entry whose header starts at `at` when unzip would garble its name; true when it
 // did.
 bool RelabelEntry(std::string& directory, std::size_t at, std::string_view name) {
-    if (!(ReadField(directory, at + 8, 2) & kUtf8NameFlag) || !IsRecodedHost(directory[at + 5]) ||
-        !HoldsNonAscii(name)) {
+    if (!IsRecodedHost(directory[at + 5]) || !HoldsNonAscii(name)) {
         return false;
     }
     const std::uint32_t attributes = ReadField(directory, at + 38, 4);

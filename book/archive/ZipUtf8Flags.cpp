@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "book/archive/CentralDirectory.hpp"
+#include "book/archive/EntryNames.hpp"
 #include "platform/File.hpp"
-#include "text/unicode/Utf8Codec.hpp"
 
 namespace {
 
@@ -15,18 +15,6 @@ constexpr std::size_t kLocalHeaderSize = 30;
 constexpr std::uint64_t kZip64Offset = 0xFFFFFFFF;
 constexpr const char* kCannotRead = "无法读取输出文件的条目目录";
 constexpr const char* kCannotMark = "无法在输出文件中标明 UTF-8 条目名称";
-
-bool IsWellFormedUtf8(std::string_view name) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
-    for (std::size_t at = 0; at < name.size();) {
-        const std::size_t length = text::WellFormedCharacterLength(bytes + at, name.size() - at);
-        if (length == 0) {
-            return false;
-        }
-        at += length;
-    }
-    return true;
-}
 
 bool NeedsFlag(std::string_view directory, const DirectoryEntry& entry) {
     const bool ascii =

@@ -23,6 +23,8 @@ struct ZipEntryPlan {
     std::string bytes;
     std::uint32_t mode = S_IFREG | 0644;
     std::uint8_t host = kMadeOnUnix;
+    std::uint16_t flags = 0x0800;  // general-purpose flags: the name is UTF-8
+    std::string extra{};           // extra fields, in both headers
 };
 
 inline void Put(std::string& out, std::initializer_list<std::pair<std::uint64_t, int>> fields) {
@@ -33,28 +35,33 @@ inline void Put(std::string& out, std::initializer_list<std::pair<std::uint64_t,
     }
 }
 
+inline std::uint32_t Crc32(std::string_view bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
 // Writes a ZIP archive of stored entries, in the order given.
 inline void WriteZip(const std::string& path, const std::vector<ZipEntryPlan>& entries) {
     std::string archive, central;
     for (const ZipEntryPlan& e : entries) {
-        std::uint32_t crc = 0xFFFFFFFFu;
-        for (unsigned char byte : e.bytes) {
-            crc ^= byte;
-            for (int bit = 0; bit < 8; ++bit) {
-                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-            }
-        }
-        // Both headers: version 1.0, UTF-8 name, stored, dated 1980-01-01, CRC, sizes, name.
+        const std::uint32_t crc = Crc32(e.bytes);
+        // Both headers: version 1.0, flags, stored, dated 1980-01-01, CRC, sizes, name.
         std::string shared;
-        Put(shared, {{10, 2}, {0x0800, 2}, {0, 4}, {0x21, 2}, {~crc, 4}, {e.bytes.size(), 4}});
-        Put(shared, {{e.bytes.size(), 4}, {e.name.size(), 2}, {0, 2}});
+        Put(shared, {{10, 2}, {e.flags, 2}, {0, 4}, {0x21, 2}, {crc, 4}, {e.bytes.size(), 4}});
+        Put(shared, {{e.bytes.size(), 4}, {e.name.size(), 2}, {e.extra.size(), 2}});
         const std::uint32_t attributes =
             e.host == kMadeOnUnix ? e.mode << 16 : (S_ISDIR(e.mode) ? 0x10u : 0x20u);
         Put(central, {{0x02014b50, 4}, {(e.host << 8) | 30u, 2}});
         Put(central += shared, {{0, 6}, {attributes, 4}, {archive.size(), 4}});
-        central += e.name;
+        central += e.name + e.extra;
         Put(archive, {{0x04034b50, 4}});
-        archive += shared + e.name + e.bytes;
+        archive += shared + e.name + e.extra + e.bytes;
     }
     const std::size_t offset = archive.size();
     Put(archive += central, {{0x06054b50, 4}, {0, 4}, {entries.size(), 2}, {entries.size(), 2}});
