@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "book/BookChecks.hpp"
-#include "book/BookNames.hpp"
 #include "book/FontRuleStep.hpp"
 #include "book/archive/Archiver.hpp"
 #include "book/archive/EntryNames.hpp"
@@ -291,9 +290,6 @@ BookOutcome ConvertResolved(const JobOptions& options, const text::TextConverter
     // The journal may have to lie beside the scratch: the next job looks where this one works.
     JobScratch scratch({names.folder, FolderOf(output)});
     if (std::optional<std::string> refusal = CheckBeforeUnpack(book, names.folder)) {
-        return BookOutcome::Refused(*refusal);
-    }
-    if (std::optional<std::string> refusal = FileAndFolderOfOneName(book)) {
         return BookOutcome::Refused(*refusal);
     }
     const std::unique_ptr<Archiver> archiver = ChooseArchiver(options.archiverPath);
