@@ -15,13 +15,6 @@ std::string EndRecord(std::size_t entries, std::size_t directorySize, std::size_
     return record;
 }
 
-// The archive with its end record's comment made comment (the record is its last 22 bytes).
-std::string WithComment(const std::string& archive, const std::string& comment) {
-    std::string bytes = archive;
-    Put(bytes.erase(bytes.size() - 2), {{comment.size(), 2}});
-    return bytes + comment;
-}
-
 struct ReadingCase {
     const char* name;
     std::string bytes;

@@ -15,24 +15,6 @@ std::string Gb18030(const std::string& text) {
         .standardOutput;
 }
 
-TEST(EntryNamesTest, DecodesValidGb18030AndNothingElse) {
-    // text, its bytes, decoded
-    const std::vector<std::tuple<std::string, std::string, bool>> cases{
-        {"two-byte", Gb18030("第一章.xhtml"), true},
-        {"four-byte", Gb18030("𠀀㐀.xhtml"), true},
-        {"cut after a lead byte", Gb18030("第一").substr(0, 3), false},
-        {"a lead byte before a dot", "\x81.txt", false},
-        {"0xFF", "\xFF", false},
-    };
-    for (const auto& [name, bytes, decodes] : cases) {
-        const std::optional<std::string> decoded = DecodeGb18030(bytes);
-        ASSERT_EQ(decoded.has_value(), decodes) << name;
-        if (decoded) {
-            EXPECT_EQ(Gb18030(*decoded), bytes) << name;
-        }
-    }
-}
-
 using EntryNamesJobTest = BookJobTest;
 
 // A chapter with a GBK name in a GBK folder, linked from a page in UTF-8, all made on host.
@@ -100,13 +82,6 @@ struct HostileBook {
     std::string named;  // what the reason must name
     std::function<std::string(std::string)> edit = [](std::string bytes) { return bytes; };
 };
-
-// The end record's comment set to comment (the record is the archive's last 22 bytes).
-std::string WithComment(std::string bytes, const std::string& comment) {
-    bytes.erase(bytes.size() - 2);
-    Put(bytes, {{comment.size(), 2}});
-    return bytes + comment;
-}
 
 TEST_F(EntryNamesJobTest, ABookReadableMoreThanOneWayIsRefusedBeforeUnpackingWithTheEntry) {
     const ZipEntryPlan unflagged{"OEBPS/" + Gb18030("第一章.xhtml"), "<p/>", S_IFREG | 0644,

@@ -69,6 +69,12 @@ inline void WriteZip(const std::string& path, const std::vector<ZipEntryPlan>& e
     WriteFileBytes(path, archive);
 }
 
+// The archive with its end record's comment made comment (the record is its last 22 bytes).
+inline std::string WithComment(std::string archive, const std::string& comment) {
+    Put(archive.erase(archive.size() - 2), {{comment.size(), 2}});
+    return archive + comment;
+}
+
 // True when the archive's bytes begin with a stored entry named "mimetype", as EPUB requires.
 inline bool StartsWithStoredMimetype(const std::string& archive) {
     return archive.starts_with("PK\3\4") && archive.substr(8, 2) == std::string(2, '\0') &&

@@ -4,12 +4,10 @@
 
 #include "tests/support/Converters.hpp"
 #include "text/content/BookTextConversion.hpp"
-#include "text/content/ReferenceConversion.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
 // The profiles to Simplified: a book's Traditional tags become the profile's, its Simplified or
-// unmarked ones stay, and its names and references convert the other way as in the profiles to
-// Traditional.
+// unmarked ones stay (names and references: the job's test of a Traditional book).
 namespace {
 
 using testing_support::ConverterOf;
@@ -51,22 +49,6 @@ TEST(ScriptDirection, TraditionalTagsBecomeTheProfilesTagTowardsSimplified) {
     }
     // Towards Traditional a Traditional tag stays.
     EXPECT_EQ(ConvertMarkup("<p lang=\"zh-TW\">后</p>", Profile::S2t), "<p lang=\"zh-TW\">後</p>");
-}
-
-TEST(ScriptDirection, NamesAndReferencesConvertTowardsSimplified) {
-    const std::tuple<Profile, std::string, std::string> cases[] = {
-        {Profile::T2s, "Text/後記.xhtml#啓程", "Text/后记.xhtml#启程"},
-        {Profile::Tw2s, "%E5%BE%8C%E8%A8%98.xhtml", "%E5%90%8E%E8%AE%B0.xhtml"},
-        {Profile::Tw2sp, "&#x8EDF;&#x9AD4;/a.png", "&#x8F6F;&#x4EF6;/a.png"},
-        {Profile::Hk2s, "../裏面.xhtml#綫", "../里面.xhtml#线"},
-        {Profile::T2s, "https://例子.tw/後記", "https://例子.tw/後記"},
-    };
-    for (const auto& [profile, reference, want] : cases) {
-        EXPECT_EQ(
-            text::ConvertReference(reference, text::ReferenceSyntax::Markup, *ConverterOf(profile)),
-            want)
-            << text::InfoOf(profile).name << " " << reference;
-    }
 }
 
 }  // namespace
