@@ -71,6 +71,9 @@ TEST(ConvertBookText, ReferencesFollowRenamedFilesAndIds) {
         {kMarkup, R"(<a href="#&#x542F;程">启</a><h2 id="&#x542F;程"/><p id="&#21518;"/>)",
          R"(<a href="#&#x5553;程">啓</a><h2 id="&#x5553;程"/><p id="&#24460;"/>)"},
         {kCss, "s{background:url(&#x540E;.png)}", "s{background:url(&#x540E;.png)}"},
+        // Script text is not markup: a link written in it stays as it is.
+        {kMarkup, "<script>s='<a href=\"%E5%90%8E\">后'</script><a href=\"%E5%90%8E\">",
+         "<script>s='<a href=\"%E5%90%8E\">後'</script><a href=\"%E5%BE%8C\">"},
         // A scheme leads outside the book.
         {kMarkup, R"(<a href="https://例子.cn/后记">后记</a><a href="mailto:后@例.cn">)",
          R"(<a href="https://例子.cn/后记">後記</a><a href="mailto:后@例.cn">)"},
