@@ -1,16 +1,14 @@
 #include "book/archive/EntryNames.hpp"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <map>
-#include <memory>
 #include <set>
 
 #include "platform/ErrorReason.hpp"
 #include "platform/File.hpp"
 #include "platform/FileSystem.hpp"
+#include "text/unicode/IconvDecoder.hpp"
 #include "text/unicode/Utf8Codec.hpp"
 
 namespace {
@@ -91,23 +89,7 @@ bool IsWellFormedUtf8(std::string_view name) {
 }
 
 std::optional<std::string> DecodeGb18030(std::string_view bytes) {
-    const std::unique_ptr<void, int (*)(iconv_t)> converter(iconv_open("UTF-8", "GB18030"),
-                                                            iconv_close);
-    if (converter.get() == reinterpret_cast<iconv_t>(-1)) {
-        return std::nullopt;
-    }
-    // A character of one to four bytes becomes at most four.
-    std::string decoded(4 * bytes.size(), '\0');
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    char* out = decoded.data();
-    std::size_t outLeft = decoded.size();
-    if (iconv(converter.get(), &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1) ||
-        inLeft != 0) {
-        return std::nullopt;
-    }
-    decoded.resize(decoded.size() - outLeft);
-    return decoded;
+    return text::IconvDecoder("GB18030").Decode(bytes);
 }
 
 bool DecodesNames(const std::string& directory) {
