@@ -71,7 +71,8 @@ std::optional<std::string> ConvertTextFile(const std::string& path, const std::s
                 return std::nullopt;
             }
             std::string converted =
-                text::ConvertBookText(bytes, kind, conversion.converter, conversion.profile);
+                text::ConvertBookText(bytes, kind, conversion.converter, conversion.profile,
+                                      conversion.conventions);
             if (converted == bytes) {
                 return std::nullopt;
             }

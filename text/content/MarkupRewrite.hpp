@@ -2,7 +2,9 @@
 
 #include <string_view>
 
+#include "text/content/BookConventions.hpp"
 #include "text/content/TextRewriter.hpp"
+#include "text/convert/ScriptDirection.hpp"
 
 namespace text {
 
@@ -11,7 +13,10 @@ namespace text {
 // full-path, poster, data, srcset, refines) convert as names, ids (id, idref, name) convert on
 // their own like the fragments that name them, Simplified Chinese tags in lang, xml:lang and
 // dc:language become languageTag, font names (face, font-family attributes) stay as they are,
-// and <style> blocks and style="" attributes are read as CSS (RewriteStylesheet).
-void RewriteMarkup(TextRewriter& rewriter, std::string_view languageTag);
+// and <style> blocks and style="" attributes are read as CSS (RewriteStylesheet). The text of
+// elements marked with a language that stays is kept, and the reader's conventions apply as
+// MarkupConventions tells.
+void RewriteMarkup(TextRewriter& rewriter, std::string_view languageTag,
+                   ScriptDirection direction, const BookConventions& conventions);
 
 }  // namespace text

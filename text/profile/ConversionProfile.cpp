@@ -46,6 +46,10 @@ bool IsPhraseProfile(Profile profile) {
     return profile != Profile::Char;
 }
 
+ScriptDirection DirectionOf(Profile) {
+    return ScriptDirection::ToTraditional;
+}
+
 std::string OpenccDataFolder() {
     return CORVELA_OPENCC_DATA_FOLDER;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "text/convert/ScriptDirection.hpp"
 #include "text/convert/TextConverter.hpp"
 
 // The conversion profiles a batch can choose: the one-to-one character table and OpenCC's
@@ -28,6 +29,8 @@ std::optional<Profile> ProfileNamed(std::string_view name);
 const ProfileInfo& InfoOf(Profile profile);
 // True for the profiles that convert by phrases (all but "char").
 bool IsPhraseProfile(Profile profile);
+// The way profile converts.
+ScriptDirection DirectionOf(Profile profile);
 
 // A loaded converter, or the reason why it could not be loaded.
 struct LoadedConverter {
