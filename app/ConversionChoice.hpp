@@ -4,8 +4,9 @@
 #include "text/profile/ConversionProfile.hpp"
 
 // What the user chose for the window's batches: the conversion profile, whether the font rule
-// goes into the stylesheet, the quotation marks and the layout. Remembered per user in Qt's settings (the XDG configuration
-// folder, organisation and application "Corvela"), apart from the archiver's settings file.
+// goes into the stylesheet, the quotation marks and the layout. Remembered per user in Qt's
+// settings (the XDG configuration folder, organisation and application "Corvela"), apart from the
+// archiver's settings file.
 struct ConversionChoice {
     text::Profile profile = text::Profile::Char;
     bool fontRule = true;

@@ -156,7 +156,8 @@ std::string CliUsage() {
            profiles +
            "  --no-font-rule     leave the stylesheet's rules as the book has them\n"
            "  --quotes           write quotation marks as the target script has them:\n"
-           "                     \u201C\u201D \u2018\u2019 become \u300C\u300D \u300E\u300F in the text\n"
+           "                     \u201C\u201D \u2018\u2019 become \u300C\u300D \u300E\u300F in the "
+           "text\n"
            "  --layout MODE      set every page vertical (right to left) or horizontal\n"
            "                     (default: as the book has it)\n"
            "  --jobs N           convert N books at a time (default: the number of cores);\n"

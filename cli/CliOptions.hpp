@@ -16,8 +16,8 @@ struct CliOptions {
     text::Profile profile = text::Profile::Char;
     bool fontRule = true;
     text::BookConventions conventions;  // --quotes, --layout
-    unsigned jobs = 1;      // books at a time
-    std::string outputDir;  // empty: each output beside its book
+    unsigned jobs = 1;                  // books at a time
+    std::string outputDir;              // empty: each output beside its book
     Verbosity verbosity = Verbosity::Normal;
     std::vector<std::string> books;
     bool help = false;

@@ -30,7 +30,8 @@ TEST_F(BookJobConventions, QuotesLanguageAndLayoutReachTheConvertedBook) {
     EXPECT_NE(page.find("title=\"“書”\">他說：「it’s 『書』。」</p><p lang=\"ja\">“国”</p>"),
               std::string::npos)
         << page;
-    EXPECT_NE(page.find("<body style=\"-epub-writing-mode:vertical-rl!important;"), std::string::npos)
+    EXPECT_NE(page.find("<body style=\"-epub-writing-mode:vertical-rl!important;"),
+              std::string::npos)
         << page;
     EXPECT_NE(out["OEBPS/content.opf"].find("「書」"), std::string::npos);
     EXPECT_NE(out["OEBPS/content.opf"].find("page-progression-direction=\"rtl\""),

@@ -23,17 +23,20 @@ TEST(LayoutMarks, ContentDocumentsWinOverTheBooksRules) {
     const std::string page =
         "<html><head><style>body{writing-mode:horizontal-tb!important}</style></head>"
         "<body class=\"c\"><p>“书”</p></body></html>";
-    const std::string vertical = "<html><head><style>body{writing-mode:horizontal-tb!important}"
-                                 "</style><style type=\"text/css\">html,body{" +
-                                 kVertical + "}</style></head><body class=\"c\" style=\"" +
-                                 kVertical + "\"><p>「書」</p></body></html>";
+    const std::string vertical =
+        "<html><head><style>body{writing-mode:horizontal-tb!important}"
+        "</style><style type=\"text/css\">html,body{" +
+        kVertical + "}</style></head><body class=\"c\" style=\"" + kVertical +
+        "\"><p>「書」</p></body></html>";
     EXPECT_EQ(Laid(page, PageLayout::Vertical, true), vertical);
-    EXPECT_EQ(Laid("<body style='color:红'/>", PageLayout::Horizontal),
-               "<body style='color:紅;-epub-writing-mode:horizontal-tb!important;"
-               "-webkit-writing-mode:horizontal-tb!important;writing-mode:horizontal-tb!important'/>");
-    EXPECT_EQ(Laid(page, PageLayout::AsBook), "<html><head><style>body{writing-mode:horizontal-tb!"
-                                              "important}</style></head><body class=\"c\"><p>“書”"
-                                              "</p></body></html>");
+    EXPECT_EQ(
+        Laid("<body style='color:红'/>", PageLayout::Horizontal),
+        "<body style='color:紅;-epub-writing-mode:horizontal-tb!important;"
+        "-webkit-writing-mode:horizontal-tb!important;writing-mode:horizontal-tb!important'/>");
+    EXPECT_EQ(Laid(page, PageLayout::AsBook),
+              "<html><head><style>body{writing-mode:horizontal-tb!"
+              "important}</style></head><body class=\"c\"><p>“書”"
+              "</p></body></html>");
 }
 
 TEST(LayoutMarks, PackageTurnsItsPagesAndNamesItsWritingMode) {
@@ -55,7 +58,10 @@ TEST(LayoutMarks, PackageTurnsItsPagesAndNamesItsWritingMode) {
               "<package version=\"3.0\"><metadata><meta name=\"primary-writing-mode\" "
               "content=\"vertical-rl\"></meta>\n<meta name=\"x\"/></metadata><spine "
               "page-progression-direction=\"rtl\">");
-    // An EPUB 2 package has no page-progression-direction.
+    // Navigation and media overlays have a head and a body but no layout; an EPUB 2 package
+    // has no page-progression-direction.
+    const std::string overlay = "<smil><head></head><body><par/></body></smil>";
+    EXPECT_EQ(Laid(overlay, PageLayout::Vertical), overlay);
     EXPECT_EQ(Laid("<package version=\"2.0\"><spine toc=\"ncx\">", PageLayout::Vertical),
               "<package version=\"2.0\"><spine toc=\"ncx\">");
 }

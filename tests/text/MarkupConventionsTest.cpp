@@ -72,14 +72,17 @@ TEST(LanguageConventions, MarkedTextBelowTheBodyStays) {
              "<span lang=\"EN\">国</span></p></body>",
              "<body><p lang=\"ja\">国</p><p>國<span xml:lang=\"zh_tw\">国</span>"
              "<span lang=\"EN\">國</span></p></body>"},
-            {"nearest mark wins", "<body><div lang=\"ja-JP\"><p lang=\"zh-CN\">国</p>国</div>国</body>",
+            {"nearest mark wins",
+             "<body><div lang=\"ja-JP\"><p lang=\"zh-CN\">国</p>国</div>国</body>",
              "<body><div lang=\"ja-JP\"><p lang=\"zh-Hant\">國</p>国</div>國</body>"},
             {"root and body marks not obeyed",
              "<html lang=\"ja\"><body lang=\"ZH-HANT-HK\"><p>国</p></body></html>",
              "<html lang=\"ja\"><body lang=\"ZH-HANT-HK\"><p>國</p></body></html>"},
-            {"names still follow", "<body><p lang=\"ja\"><a href=\"国.xhtml\">国</a><br>国</p>国</body>",
+            {"names still follow",
+             "<body><p lang=\"ja\"><a href=\"国.xhtml\">国</a><br>国</p>国</body>",
              "<body><p lang=\"ja\"><a href=\"國.xhtml\">国</a><br>国</p>國</body>"},
-            {"not Japanese", "<body><p lang=\"jam\">国</p></body>", "<body><p lang=\"jam\">國</p></body>"}},
+            {"not Japanese", "<body><p lang=\"jam\">国</p></body>",
+             "<body><p lang=\"jam\">國</p></body>"}},
            ScriptDirection::ToTraditional, {});
     // Toward Simplified (the language tags themselves are the profile's business).
     const std::string simplified =

@@ -14,8 +14,8 @@ constexpr std::size_t kEndTagReach = 32;
 
 // HTML elements that never have content, written without "/>" in .html files.
 constexpr std::array<std::string_view, 14> kVoidElements{
-    "area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "param",
-    "source", "track", "wbr"};
+    "area",  "base", "br",   "col",   "embed",  "hr",    "img",
+    "input", "link", "meta", "param", "source", "track", "wbr"};
 constexpr std::array<std::string_view, 4> kTraditionalTags{"zh-hant", "zh-tw", "zh-hk", "zh-mo"};
 constexpr std::array<std::string_view, 3> kSimplifiedTags{"zh-hans", "zh-cn", "zh-sg"};
 
@@ -28,7 +28,8 @@ char Folded(char c) {
 
 // True when tag is prefix, or begins with prefix and a '-', ignoring case and '_' for '-'.
 bool HasPrefix(std::string_view tag, std::string_view prefix) {
-    if (tag.size() < prefix.size() || (tag.size() > prefix.size() && Folded(tag[prefix.size()]) != '-')) {
+    if (tag.size() < prefix.size() ||
+        (tag.size() > prefix.size() && Folded(tag[prefix.size()]) != '-')) {
         return false;
     }
     for (std::size_t i = 0; i < prefix.size(); ++i) {
@@ -60,8 +61,9 @@ bool IsLanguageLeftAlone(std::string_view tag, ScriptDirection direction) {
         return true;
     }
     const bool toTraditional = direction == ScriptDirection::ToTraditional;
-    for (std::string_view target : toTraditional ? std::span<const std::string_view>(kTraditionalTags)
-                                                 : std::span<const std::string_view>(kSimplifiedTags)) {
+    for (std::string_view target : toTraditional
+                                       ? std::span<const std::string_view>(kTraditionalTags)
+                                       : std::span<const std::string_view>(kSimplifiedTags)) {
         if (HasPrefix(tag, target)) {
             return true;
         }

@@ -25,19 +25,21 @@ bool Is(std::string_view name, std::string_view local) {
 LayoutMarks::LayoutMarks(TextRewriter& rewriter, PageLayout layout)
     : rewriter_(rewriter), layout_(layout), text_(rewriter.Content()) {
     const std::string mode = layout == PageLayout::Vertical ? "vertical-rl" : "horizontal-tb";
-    for (std::string_view property : {"-epub-writing-mode", "-webkit-writing-mode", "writing-mode"}) {
-        declarations_ += (declarations_.empty() ? "" : ";") + std::string(property) + ":" + mode +
-                         "!important";
+    for (std::string_view property :
+         {"-epub-writing-mode", "-webkit-writing-mode", "writing-mode"}) {
+        declarations_ +=
+            (declarations_.empty() ? "" : ";") + std::string(property) + ":" + mode + "!important";
     }
 }
 
 void LayoutMarks::StartTag(std::string_view name, std::size_t tagBegin) {
     tagBegin_ = tagBegin;
-    tag_ = Is(name, "body")      ? Tag::Body
-           : Is(name, "package") ? Tag::Package
-           : Is(name, "spine")   ? Tag::Spine
-           : Is(name, "meta")    ? Tag::Meta
-                                 : Tag::Other;
+    html_ = html_ || Is(name, "html");
+    tag_ = Is(name, "body") && html_ ? Tag::Body
+           : Is(name, "package")     ? Tag::Package
+           : Is(name, "spine")       ? Tag::Spine
+           : Is(name, "meta")        ? Tag::Meta
+                                     : Tag::Other;
     styleEnd_ = directionBegin_ = directionEnd_ = contentBegin_ = contentEnd_ = 0;
     writingModeMeta_ = false;
 }
@@ -91,7 +93,7 @@ void LayoutMarks::StartTagEnd(std::size_t closeAt, std::size_t tagEnd, bool self
 
 void LayoutMarks::EndTag(std::string_view name, std::size_t tagBegin, std::size_t tagEnd) {
     const bool vertical = layout_ == PageLayout::Vertical;
-    if (Is(name, "head")) {
+    if (Is(name, "head") && html_) {
         rewriter_.Replace(tagBegin, tagBegin,
                           "<style type=\"text/css\">html,body{" + declarations_ + "}</style>");
     } else if (Is(name, "meta") && metaRemovalBegin_ != std::string_view::npos) {
@@ -99,8 +101,9 @@ void LayoutMarks::EndTag(std::string_view name, std::size_t tagBegin, std::size_
         metaRemovalBegin_ = std::string_view::npos;
     } else if (Is(name, "metadata") && vertical && package_ && !metaSeen_) {
         const std::string prefix(PrefixOf(name));
-        rewriter_.Replace(tagBegin, tagBegin,
-                          "<" + prefix + "meta name=\"primary-writing-mode\" content=\"vertical-rl\"/>");
+        rewriter_.Replace(
+            tagBegin, tagBegin,
+            "<" + prefix + "meta name=\"primary-writing-mode\" content=\"vertical-rl\"/>");
     }
 }
 

@@ -10,7 +10,8 @@
 namespace text {
 
 // Sets a book's layout in its markup, as the scanner of a file meets the tags:
-// - a content document's <body> gets writing-mode (with its -epub- and -webkit- forms) in its
+// - a content document's (an <html>'s) <body> gets writing-mode (with its -epub- and -webkit-
+// forms) in its
 //   style attribute, marked !important: nothing of the book's own style sheets outranks it;
 //   a <style> at the end of <head> says the same for <html>;
 // - the package's spine gets page-progression-direction, and its metadata the
@@ -38,14 +39,15 @@ class LayoutMarks {
     std::string_view text_;
     Tag tag_ = Tag::Other;
     std::size_t tagBegin_ = 0;
-    std::size_t styleEnd_ = 0;      // the end of <body>'s style value; 0: none
+    std::size_t styleEnd_ = 0;        // the end of <body>'s style value; 0: none
     std::size_t directionBegin_ = 0;  // the spine's page-progression-direction value
     std::size_t directionEnd_ = 0;
     std::size_t contentBegin_ = 0;  // the meta's content value
     std::size_t contentEnd_ = 0;
     bool writingModeMeta_ = false;  // the meta at hand names primary-writing-mode
     bool metaSeen_ = false;         // the package holds that meta
-    bool package_ = false;  // the file is a package document
+    bool package_ = false;          // the file is a package document
+    bool html_ = false;             // an <html> was seen: NCX and SMIL have a head and a body too
     bool epub3_ = false;
     std::size_t metaRemovalBegin_ = std::string_view::npos;  // an open meta to remove
 };

@@ -9,10 +9,10 @@ namespace {
 
 // Elements within a line of text: a quotation may open and close across them.
 constexpr std::array<std::string_view, 38> kInlineElements{
-    "a",    "abbr", "b",   "bdi",    "bdo",   "big",    "br",    "cite", "code", "data",
-    "del",  "dfn",  "em",  "font",   "i",     "img",    "ins",   "kbd",  "label", "mark",
-    "q",    "rb",   "rp",  "rt",     "rtc",   "ruby",   "s",     "samp", "small", "span",
-    "strike", "strong", "sub", "sup", "time", "tt", "u", "var"};
+    "a",      "abbr",   "b",   "bdi",  "bdo",  "big",  "br",  "cite", "code",  "data",
+    "del",    "dfn",    "em",  "font", "i",    "img",  "ins", "kbd",  "label", "mark",
+    "q",      "rb",     "rp",  "rt",   "rtc",  "ruby", "s",   "samp", "small", "span",
+    "strike", "strong", "sub", "sup",  "time", "tt",   "u",   "var"};
 
 std::string_view LocalName(std::string_view name) {
     const std::size_t colon = name.rfind(':');
@@ -31,7 +31,9 @@ bool IsInline(std::string_view name) {
 
 // The value without the white space around it.
 std::string_view Trimmed(std::string_view value) {
-    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; };
+    const auto space = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+    };
     while (!value.empty() && space(value.front())) {
         value.remove_prefix(1);
     }

@@ -64,8 +64,8 @@ ValueRole RoleOf(std::string_view attribute) {
 // memchr, so malformed markup costs linear time.
 class MarkupScanner {
   public:
-    MarkupScanner(TextRewriter& rewriter, std::string_view languageTag,
-                  ScriptDirection direction, const BookConventions& conventions)
+    MarkupScanner(TextRewriter& rewriter, std::string_view languageTag, ScriptDirection direction,
+                  const BookConventions& conventions)
         : rewriter_(rewriter),
           text_(rewriter.Content()),
           languageTag_(languageTag),
@@ -336,8 +336,8 @@ class MarkupScanner {
 
 }  // namespace
 
-void RewriteMarkup(TextRewriter& rewriter, std::string_view languageTag,
-                   ScriptDirection direction, const BookConventions& conventions) {
+void RewriteMarkup(TextRewriter& rewriter, std::string_view languageTag, ScriptDirection direction,
+                   const BookConventions& conventions) {
     MarkupScanner(rewriter, languageTag, direction, conventions).Run();
 }
 

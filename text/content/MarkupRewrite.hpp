@@ -16,7 +16,7 @@ namespace text {
 // and <style> blocks and style="" attributes are read as CSS (RewriteStylesheet). The text of
 // elements marked with a language that stays is kept, and the reader's conventions apply as
 // MarkupConventions tells.
-void RewriteMarkup(TextRewriter& rewriter, std::string_view languageTag,
-                   ScriptDirection direction, const BookConventions& conventions);
+void RewriteMarkup(TextRewriter& rewriter, std::string_view languageTag, ScriptDirection direction,
+                   const BookConventions& conventions);
 
 }  // namespace text

@@ -58,17 +58,15 @@ void QuotePairing::Collect(std::size_t begin, std::size_t end) {
 }
 
 bool QuotePairing::IsApostrophe(std::size_t at) const {
-    if (direction_ != ScriptDirection::ToTraditional || at == 0 ||
-        at + kMarkSize >= text_.size()) {
+    if (direction_ != ScriptDirection::ToTraditional || at == 0 || at + kMarkSize >= text_.size()) {
         return false;
     }
     const auto byte = [this](std::size_t i) { return static_cast<unsigned char>(text_[i]); };
-    const bool letterBefore =
-        IsAsciiLetterOrDigit(byte(at - 1)) || (at >= 2 && IsLatinLetter(byte(at - 2), byte(at - 1)));
+    const bool letterBefore = IsAsciiLetterOrDigit(byte(at - 1)) ||
+                              (at >= 2 && IsLatinLetter(byte(at - 2), byte(at - 1)));
     const std::size_t next = at + kMarkSize;
-    const bool letterAfter =
-        IsAsciiLetterOrDigit(byte(next)) ||
-        (next + 1 < text_.size() && IsLatinLetter(byte(next), byte(next + 1)));
+    const bool letterAfter = IsAsciiLetterOrDigit(byte(next)) ||
+                             (next + 1 < text_.size() && IsLatinLetter(byte(next), byte(next + 1)));
     return letterBefore && letterAfter;
 }
 
