@@ -30,8 +30,8 @@ TEST(LayoutMarks, ContentDocumentsWinOverTheBooksRules) {
         "\"><p>「書」</p></body></html>";
     EXPECT_EQ(Laid(page, PageLayout::Vertical, true), vertical);
     EXPECT_EQ(
-        Laid("<body style='color:红'/>", PageLayout::Horizontal),
-        "<body style='color:紅;-epub-writing-mode:horizontal-tb!important;"
+        Laid("<html><body style='color:红'/>", PageLayout::Horizontal),
+        "<html><body style='color:紅;-epub-writing-mode:horizontal-tb!important;"
         "-webkit-writing-mode:horizontal-tb!important;writing-mode:horizontal-tb!important'/>");
     EXPECT_EQ(Laid(page, PageLayout::AsBook),
               "<html><head><style>body{writing-mode:horizontal-tb!"
