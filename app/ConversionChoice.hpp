@@ -1,13 +1,17 @@
 #pragma once
 
+#include "text/content/BookConventions.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
-// What the user chose for the window's batches: the conversion profile and whether the font
-// rule goes into the stylesheet. Remembered per user in Qt's settings (the XDG configuration
-// folder, organisation and application "Corvela"), apart from the archiver's settings file.
+// What the user chose for the window's batches: the conversion profile, whether the font rule
+// goes into the stylesheet, the quotation marks and the layout. Remembered per user in Qt's
+// settings (the XDG configuration folder, organisation and application "Corvela"), apart from the
+// archiver's settings file.
 struct ConversionChoice {
     text::Profile profile = text::Profile::Char;
     bool fontRule = true;
+    bool quotes = false;
+    text::PageLayout layout = text::PageLayout::AsBook;
 };
 
 // The choice saved last, or the defaults when none was saved or it names no profile.

@@ -28,6 +28,10 @@ inline constexpr const char* kAboutItemText = "關於 Corvela(&A)...";  // IDS_A
 inline constexpr const char* kCloseItemText = "关闭(&C)";
 inline constexpr const char* kProfileMenuText = "轉換方式";
 inline constexpr const char* kFontRuleItemText = "加入字型規則";
+inline constexpr const char* kQuotesItemText = "引號「」";
+inline constexpr const char* kLayoutMenuText = "版面";
+// The layouts' items, in the order of text::PageLayout.
+inline constexpr const char* kLayoutItemTexts[] = {"依原書", "直排", "橫排"};
 // The profiles' items in the menu, in the order of text::AllProfiles.
 inline constexpr const char* kProfileItemTexts[] = {
     "逐字轉換（char）",       "OpenCC 繁體（s2t）",

@@ -46,6 +46,32 @@ void FillConversionMenu(QMenu& conversion, QActionGroup& profiles, ConversionCho
         choice.fontRule = on;
         SaveConversionChoice(choice);
     });
+    QAction* quotes = conversion.addAction(Text(kQuotesItemText));
+    quotes->setObjectName(QStringLiteral("Quotes"));
+    quotes->setCheckable(true);
+    quotes->setChecked(choice.quotes);
+    QObject::connect(quotes, &QAction::toggled, &conversion, [&choice](bool on) {
+        choice.quotes = on;
+        SaveConversionChoice(choice);
+    });
+}
+
+// The submenu of the layouts, one checked; a choice is saved as it is made.
+void FillLayoutMenu(QMenu& layouts, QActionGroup& group, ConversionChoice& choice) {
+    layouts.setObjectName(QStringLiteral("LayoutMenu"));
+    constexpr const char* kNames[] = {"Layout_asBook", "Layout_vertical", "Layout_horizontal"};
+    for (int i = 0; i < 3; ++i) {
+        const auto layout = static_cast<text::PageLayout>(i);
+        QAction* item = layouts.addAction(Text(kLayoutItemTexts[i]));
+        item->setObjectName(QString::fromLatin1(kNames[i]));
+        item->setCheckable(true);
+        item->setChecked(layout == choice.layout);
+        item->setActionGroup(&group);
+        QObject::connect(item, &QAction::triggered, &layouts, [&choice, layout] {
+            choice.layout = layout;
+            SaveConversionChoice(choice);
+        });
+    }
 }
 
 }  // namespace
@@ -58,6 +84,10 @@ std::optional<int> ShowSystemMenu(QWidget& owner, const QPoint& where, Conversio
     QMenu conversion(Text(kProfileMenuText), &menu);
     QActionGroup profiles(&conversion);
     FillConversionMenu(conversion, profiles, choice);
+    QMenu layouts(Text(kLayoutMenuText), &conversion);
+    QActionGroup layoutGroup(&layouts);
+    FillLayoutMenu(layouts, layoutGroup, choice);
+    conversion.addMenu(&layouts);
     menu.addMenu(&conversion);
     menu.addSeparator();
     menu.addAction(Text(kAboutItemText))->setData(IDM_ABOUTBOX);

@@ -267,7 +267,8 @@ Failure ConvertUnpacked(const JobOptions& options, const text::TextConverter& co
     }
     const unsigned workers = options.workers > 0 ? options.workers : WorkerCount();
     if (std::optional<TreeFailure> failure =
-            ConvertTree(root, {converter, options.profile}, stop, workers, options.diagnostic)) {
+            ConvertTree(root, {converter, options.profile, options.conventions}, stop, workers,
+                        options.diagnostic)) {
         return failure->refused ? BookOutcome::Refused(std::move(failure->reason))
                                 : BookOutcome::Failed(std::move(failure->reason));
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "text/content/BookConventions.hpp"
 #include "text/convert/TextConverter.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
@@ -14,7 +15,8 @@ struct JobOptions {
     text::Profile profile = text::Profile::Char;
     // The profile's converter, loaded once for the batch; null: the job loads its own.
     std::shared_ptr<const text::TextConverter> converter;
-    bool fontRule = true;  // add the e-reader font locations to the stylesheet
+    bool fontRule = true;               // add the e-reader font locations to the stylesheet
+    text::BookConventions conventions;  // quotation marks and layout; none by default
     // Where the book's second name and unpack folder go; empty: beside the book.
     std::string scratchFolder;
     // The threads of the book's text step; 0: one per hardware thread.

@@ -39,6 +39,12 @@ std::optional<std::string> SetValue(CliOptions& options, std::string_view name,
             return "unknown profile '" + value + "' (profiles: " + ProfileNames() + ")";
         }
         options.profile = *profile;
+    } else if (name == "--layout") {
+        if (value != "vertical" && value != "horizontal") {
+            return "--layout wants vertical or horizontal, not '" + value + "'";
+        }
+        options.conventions.layout =
+            value == "vertical" ? text::PageLayout::Vertical : text::PageLayout::Horizontal;
     } else if (name == "--jobs") {
         const std::optional<unsigned> jobs = JobCount(value);
         if (!jobs) {
@@ -57,7 +63,7 @@ std::optional<std::string> SetValue(CliOptions& options, std::string_view name,
 
 bool TakesValue(std::string_view name) {
     return name == "--archiver" || name == "--profile" || name == "--jobs" ||
-           name == "--output-dir";
+           name == "--output-dir" || name == "--layout";
 }
 
 // Sets a flag option; false when name is none.
@@ -66,6 +72,8 @@ bool SetFlag(CliOptions& options, std::string_view name, bool& quietSeen, bool& 
         options.help = true;
     } else if (name == "--no-font-rule") {
         options.fontRule = false;
+    } else if (name == "--quotes") {
+        options.conventions.quotes = true;
     } else if (name == "--quiet") {
         quietSeen = true;
         options.verbosity = Verbosity::Quiet;
@@ -153,6 +161,11 @@ std::string CliUsage() {
            "  --profile NAME     how to convert (default: char):\n" +
            profiles +
            "  --no-font-rule     leave the stylesheet's rules as the book has them\n"
+           "  --quotes           write quotation marks as the target script has them:\n"
+           "                     \u201C\u201D \u2018\u2019 become \u300C\u300D \u300E\u300F in the "
+           "text\n"
+           "  --layout MODE      set every page vertical (right to left) or horizontal\n"
+           "                     (default: as the book has it)\n"
            "  --jobs N           convert N books at a time (default: the number of cores);\n"
            "                     the books share the cores: max(cores, N) threads at most\n"
            "  --output-dir DIR   write the outputs into DIR under the books' own file names\n"

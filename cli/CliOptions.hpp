@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "text/content/BookConventions.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
 // How much the command line says beside its status lines.
@@ -14,8 +15,9 @@ struct CliOptions {
     std::string archiverPath;  // empty: zip and unzip
     text::Profile profile = text::Profile::Char;
     bool fontRule = true;
-    unsigned jobs = 1;      // books at a time
-    std::string outputDir;  // empty: each output beside its book
+    text::BookConventions conventions;  // --quotes, --layout
+    unsigned jobs = 1;                  // books at a time
+    std::string outputDir;              // empty: each output beside its book
     Verbosity verbosity = Verbosity::Normal;
     std::vector<std::string> books;
     bool help = false;

@@ -27,6 +27,7 @@ BatchOptions BatchOptionsOf(const CliOptions& options) {
     batch.job.archiverPath = options.archiverPath;
     batch.job.profile = options.profile;
     batch.job.fontRule = options.fontRule;
+    batch.job.conventions = options.conventions;
     batch.jobs = options.jobs;
     batch.outputFolder = options.outputDir;
     return batch;

@@ -40,8 +40,21 @@ void BM_ConvertBookText(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(content.size()));
 }
 
+// With the quotation marks of every paragraph paired and converted.
+void BM_ConvertBookTextWithQuotes(benchmark::State& state) {
+    const std::string& content = SampleOf(static_cast<int>(state.range(0)));
+    const auto converter = text::LoadConverter(text::Profile::Char).converter;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(text::ConvertBookText(content, text::BookTextKind::Markup,
+                                                       *converter, text::Profile::Char,
+                                                       {true, text::PageLayout::AsBook}));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(content.size()));
+}
+
 }  // namespace
 
 // Argument 0: Chinese paragraphs; 1: markup-heavy text.
 BENCHMARK(BM_ConverterAlone)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertBookText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertBookTextWithQuotes)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

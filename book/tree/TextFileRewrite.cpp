@@ -125,8 +125,8 @@ std::optional<std::string> ConvertTextFile(const std::string& path, const std::s
             if (!text::IsTakenForUtf8Text(bytes)) {
                 return std::nullopt;
             }
-            std::string converted =
-                text::ConvertBookText(bytes, kind, conversion.converter, conversion.profile);
+            std::string converted = text::ConvertBookText(
+                bytes, kind, conversion.converter, conversion.profile, conversion.conventions);
             if (converted == bytes) {
                 return std::nullopt;
             }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "text/content/BookConventions.hpp"
 #include "text/convert/TextConverter.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
@@ -26,10 +27,11 @@ std::optional<std::string> ReplaceFileContents(const std::string& path,
                                                const ContentTransform& transform,
                                                const FileNote& note = {});
 
-// The converter and profile a book's text files are converted with.
+// The converter, profile and conventions a book's text files are converted with.
 struct TextConversion {
     const text::TextConverter& converter;
     text::Profile profile;
+    text::BookConventions conventions = {};
 };
 
 // Converts the file at path through ReplaceFileContents when it is taken for text. A file that

@@ -205,10 +205,10 @@ class WindowTest : public QObject {
         QVERIFY(!Dialog->isVisible());
     }
     void conversionMenuIsRememberedForTheUserAndTheBatchUsesIt() {
-        QCOMPARE(CheckedConversionItems({"Profile_s2twp", "FontRule"}),
+        QCOMPARE(CheckedConversionItems({"Profile_s2twp", "FontRule", "Quotes", "Layout_vertical"}),
                  QStringList({"逐字轉換（char）", "加入字型規則"}));
         Open();
-        QCOMPARE(CheckedConversionItems(), QStringList{"臺灣正體及用語（s2twp）"});
+        QCOMPARE(CheckedConversionItems(), QStringList({"臺灣正體及用語（s2twp）", "引號「」"}));
         // A book without a stylesheet is converted by phrases; the stylesheet keeps its rules.
         AddBooks(MakeBooks({false, true}));
         StartAndWaitForTheEnd();
@@ -217,6 +217,9 @@ class WindowTest : public QObject {
         unzip.start("unzip", {"-p", Folder->filePath("book2_corvela.epub"), "OEBPS/style.css"});
         QVERIFY(unzip.waitForFinished());
         QCOMPARE(unzip.readAll(), QByteArray("body { margin: 0; }\n"));
+        unzip.start("unzip", {"-p", Folder->filePath("book2_corvela.epub"), "OEBPS/page.xhtml"});
+        QVERIFY(unzip.waitForFinished());
+        QVERIFY(unzip.readAll().contains("<body style=\"-epub-writing-mode:vertical-rl"));
         // The profiles to Simplified follow those to Traditional after a separator.
         Open();
         QStringList items;
@@ -233,7 +236,7 @@ class WindowTest : public QObject {
                               "臺灣正體轉簡體（tw2s）", "臺灣正體及用語轉簡體（tw2sp）",
                               "香港繁體轉簡體（hk2s）"}));
         Open();
-        QCOMPARE(CheckedConversionItems(), QStringList{"香港繁體轉簡體（hk2s）"});
+        QCOMPARE(CheckedConversionItems(), QStringList({"香港繁體轉簡體（hk2s）", "引號「」"}));
     }
 
     void bookList() {

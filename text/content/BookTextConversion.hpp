@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "text/content/BookConventions.hpp"
 #include "text/convert/TextConverter.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
@@ -30,11 +31,15 @@ BookTextKind BookTextKindOf(std::string_view fileName);
 //   each other; references with a scheme stay as they are;
 // - Chinese tags in dc:language, xml:lang and lang of the script the profile converts from
 //   (Simplified or unmarked towards Traditional, Traditional towards Simplified) become the
-//   profile's language tag.
+//   profile's language tag;
+// - text below <body> marked Japanese or already in the target script stays (LanguageScope);
+// - in markup, conventions may ask for the target script's quotation marks in text content
+//   and for a layout (MarkupConventions); by default they change nothing.
 // Everything else reaches the converter in stretches as long as the carve-outs allow. Bytes
 // that are not UTF-8 pass through; malformed markup or CSS is converted as text, in linear
 // time. Throws std::bad_alloc when memory runs out, nothing else.
 std::string ConvertBookText(std::string_view content, BookTextKind kind,
-                            const TextConverter& converter, Profile profile);
+                            const TextConverter& converter, Profile profile,
+                            const BookConventions& conventions = {});
 
 }  // namespace text

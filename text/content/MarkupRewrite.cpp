@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "text/content/LanguageTags.hpp"
+#include "text/content/MarkupConventions.hpp"
 #include "text/content/StylesheetRewrite.hpp"
 #include "text/unicode/AsciiCase.hpp"
 
@@ -63,17 +64,25 @@ ValueRole RoleOf(std::string_view attribute) {
 // memchr, so malformed markup costs linear time.
 class MarkupScanner {
   public:
-    MarkupScanner(TextRewriter& rewriter, std::string_view languageTag, ScriptDirection direction)
+    MarkupScanner(TextRewriter& rewriter, std::string_view languageTag, ScriptDirection direction,
+                  const BookConventions& conventions)
         : rewriter_(rewriter),
           text_(rewriter.Content()),
           languageTag_(languageTag),
-          direction_(direction) {}
+          direction_(direction),
+          conventions_(rewriter, direction, conventions) {}
 
     void Run() {
         std::size_t at = 0;
-        while ((at = Find('<', at)) < text_.size()) {
-            at = AfterMarkup(at);
+        while (at < text_.size()) {
+            const std::size_t markup = Find('<', at);
+            conventions_.Text(at, markup);
+            if (markup == text_.size()) {
+                break;
+            }
+            at = AfterMarkup(markup);
         }
+        conventions_.Finish();
     }
 
   private:
@@ -113,35 +122,43 @@ class MarkupScanner {
             return After("]]>", at + 9);
         }
         if (rest.starts_with("<?xml-stylesheet")) {
-            return AfterStartTag(at + 2);  // its pseudo-attributes name the stylesheet
+            return AfterStartTag(at + 2, false);  // its pseudo-attributes name the stylesheet
         }
         if (rest.starts_with("<?")) {
             return After("?>", at + 2);
         }
-        if (rest.starts_with("<!") || rest.starts_with("</")) {
+        if (rest.starts_with("<!")) {
             return After(">", at + 2);
+        }
+        if (rest.starts_with("</")) {
+            return AfterEndTag(at);
         }
         const char first = At(at + 1);
         if ((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z') || first == '_') {
-            return AfterStartTag(at + 1);
+            return AfterStartTag(at + 1, true);
         }
         return at + 1;
     }
 
-    // at is on the element's name. Returns the offset after the tag and, for a <style>, a
-    // <script> or a dc:language, after its text.
-    std::size_t AfterStartTag(std::size_t at) {
+    // at is on the element's name (element: false for a processing instruction). Returns the
+    // offset after the tag and, for a <style>, a <script> or a dc:language, after its text.
+    std::size_t AfterStartTag(std::size_t at, bool element) {
         const std::size_t nameBegin = at;
         while (at < text_.size() && !EndsName(text_[at])) {
             ++at;
         }
         const std::string_view name = text_.substr(nameBegin, at - nameBegin);
+        if (element) {
+            conventions_.StartTag(name, nameBegin - 1);
+        }
         bool selfClosing = false;
+        std::size_t closeAt = 0;
         while (true) {
             at = SkipSpace(at);
             if (at >= text_.size()) {
                 return at;
             }
+            closeAt = at;
             if (text_[at] == '>') {
                 ++at;
                 break;
@@ -151,14 +168,28 @@ class MarkupScanner {
                 at += 2;
                 break;
             }
-            at = AfterAttribute(at);
+            at = AfterAttribute(at, element);
+        }
+        if (element) {
+            conventions_.StartTagEnd(closeAt, at, selfClosing);
         }
         return selfClosing ? at : AfterContent(name, at);
     }
 
+    // at is on the "</" of an end tag.
+    std::size_t AfterEndTag(std::size_t at) {
+        std::size_t nameEnd = at + 2;
+        while (nameEnd < text_.size() && !EndsName(text_[nameEnd])) {
+            ++nameEnd;
+        }
+        const std::size_t end = After(">", nameEnd);
+        conventions_.EndTag(text_.substr(at + 2, nameEnd - at - 2), at, end);
+        return end;
+    }
+
     // at is on an attribute's name (or a stray '/' or '='). Returns the offset after it and
     // its value, or after the quote of a value that is never closed.
-    std::size_t AfterAttribute(std::size_t at) {
+    std::size_t AfterAttribute(std::size_t at, bool element) {
         const std::size_t nameBegin = at;
         while (at < text_.size() && !EndsName(text_[at])) {
             ++at;
@@ -192,6 +223,9 @@ class MarkupScanner {
             at = valueEnd;
         }
         MarkValue(RoleOf(name), valueBegin, valueEnd);
+        if (element) {
+            conventions_.Attribute(name, valueBegin, valueEnd);
+        }
         return at;
     }
 
@@ -299,13 +333,14 @@ class MarkupScanner {
     std::string_view text_;
     std::string_view languageTag_;
     ScriptDirection direction_;
+    MarkupConventions conventions_;
 };
 
 }  // namespace
 
-void RewriteMarkup(TextRewriter& rewriter, std::string_view languageTag,
-                   ScriptDirection direction) {
-    MarkupScanner(rewriter, languageTag, direction).Run();
+void RewriteMarkup(TextRewriter& rewriter, std::string_view languageTag, ScriptDirection direction,
+                   const BookConventions& conventions) {
+    MarkupScanner(rewriter, languageTag, direction, conventions).Run();
 }
 
 }  // namespace text

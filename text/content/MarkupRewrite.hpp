@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "text/content/BookConventions.hpp"
 #include "text/content/TextRewriter.hpp"
 #include "text/convert/ScriptDirection.hpp"
 
@@ -13,7 +14,9 @@ namespace text {
 // their own like the fragments that name them, Chinese tags in lang, xml:lang and dc:language
 // of the script that direction converts from become languageTag, font names (face,
 // font-family attributes) stay as they are, and <style> blocks and style="" attributes are
-// read as CSS (RewriteStylesheet).
-void RewriteMarkup(TextRewriter& rewriter, std::string_view languageTag, ScriptDirection direction);
+// read as CSS (RewriteStylesheet). The text of elements marked with a language that stays is
+// kept, and the reader's conventions apply as MarkupConventions tells.
+void RewriteMarkup(TextRewriter& rewriter, std::string_view languageTag, ScriptDirection direction,
+                   const BookConventions& conventions);
 
 }  // namespace text

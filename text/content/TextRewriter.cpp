@@ -1,5 +1,7 @@
 #include "text/content/TextRewriter.hpp"
 
+#include <algorithm>
+
 #include "text/content/NameConversion.hpp"
 
 namespace text {
@@ -8,6 +10,10 @@ namespace text {
 // so a span of ASCII alone needs no cut in the stretch: the stretches stay as long as they can.
 
 void TextRewriter::Replace(std::size_t begin, std::size_t end, std::string_view replacement) {
+    if (holding_) {
+        held_.push_back({begin, end, std::string(replacement)});
+        return;
+    }
     if (end < begin || end > content_.size() || !ConvertUpTo(begin)) {
         return;
     }
@@ -44,7 +50,18 @@ void TextRewriter::ConvertAsReference(std::size_t begin, std::size_t end) {
     }
 }
 
+void TextRewriter::Release() {
+    holding_ = false;
+    std::stable_sort(held_.begin(), held_.end(),
+                     [](const HeldSpan& a, const HeldSpan& b) { return a.begin < b.begin; });
+    for (const HeldSpan& span : held_) {
+        Replace(span.begin, span.end, span.replacement);
+    }
+    held_.clear();
+}
+
 void TextRewriter::Finish() {
+    Release();
     ConvertUpTo(content_.size());
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/content/ReferenceConversion.hpp"
 #include "text/convert/TextConverter.hpp"
@@ -34,6 +35,11 @@ class TextRewriter {
     // Converts what is left after the last span; call once at the end.
     void Finish();
 
+    // From Hold to Release, spans wait so that a span found later may lie before them (the
+    // quotes of a paragraph are paired at its end); Release writes them in order of offset.
+    void Hold() { holding_ = true; }
+    void Release();
+
   private:
     // Converts the stretch before begin; false when begin lies behind what is written.
     bool ConvertUpTo(std::size_t begin);
@@ -45,6 +51,14 @@ class TextRewriter {
     const TextConverter& converter_;
     std::string& out_;
     std::size_t written_ = 0;  // content before this offset is in out_
+
+    struct HeldSpan {
+        std::size_t begin;
+        std::size_t end;
+        std::string replacement;
+    };
+    bool holding_ = false;
+    std::vector<HeldSpan> held_;
 };
 
 }  // namespace text

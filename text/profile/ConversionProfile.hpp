@@ -28,9 +28,10 @@ std::span<const ProfileInfo> AllProfiles();
 // The profile of that name, or nullopt.
 std::optional<Profile> ProfileNamed(std::string_view name);
 const ProfileInfo& InfoOf(Profile profile);
-ScriptDirection DirectionOf(Profile profile);
 // True for the profiles that convert by phrases (all but "char").
 bool IsPhraseProfile(Profile profile);
+// The way profile converts: the book's script before and after.
+ScriptDirection DirectionOf(Profile profile);
 
 // A loaded converter, or the reason why it could not be loaded.
 struct LoadedConverter {
