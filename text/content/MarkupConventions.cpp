@@ -1,13 +1,15 @@
 #include "text/content/MarkupConventions.hpp"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "text/unicode/AsciiCase.hpp"
 
 namespace text {
 namespace {
 
-// Elements within a line of text: a quotation may open and close across them.
+// Elements within a line of text, in order: a quotation may open and close across them.
 constexpr std::array<std::string_view, 38> kInlineElements{
     "a",      "abbr",   "b",   "bdi",  "bdo",  "big",  "br",  "cite", "code",  "data",
     "del",    "dfn",    "em",  "font", "i",    "img",  "ins", "kbd",  "label", "mark",
@@ -19,14 +21,32 @@ std::string_view LocalName(std::string_view name) {
     return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
+// The first letters of the inline elements, a bit each: most block names (p, h1, div) are told
+// apart by that alone.
+constexpr std::uint32_t kInlineInitials = [] {
+    std::uint32_t initials = 0;
+    for (std::string_view element : kInlineElements) {
+        initials |= 1u << (element[0] - 'a');
+    }
+    return initials;
+}();
+
 bool IsInline(std::string_view name) {
     const std::string_view local = LocalName(name);
-    for (std::string_view element : kInlineElements) {
-        if (SameIgnoringAsciiCase(local, element)) {
-            return true;
-        }
+    // This runs at the end of every paragraph with a mark.
+    std::array<char, 8> lowered{};
+    if (local.empty() || local.size() > lowered.size()) {
+        return false;
     }
-    return false;
+    const char initial = LoweredAscii(local[0]);
+    if (initial < 'a' || initial > 'z' || (kInlineInitials & (1u << (initial - 'a'))) == 0) {
+        return false;
+    }
+    for (std::size_t i = 0; i < local.size(); ++i) {
+        lowered[i] = LoweredAscii(local[i]);
+    }
+    return std::binary_search(kInlineElements.begin(), kInlineElements.end(),
+                              std::string_view(lowered.data(), local.size()));
 }
 
 // The value without the white space around it.
@@ -50,7 +70,6 @@ MarkupConventions::MarkupConventions(TextRewriter& rewriter, ScriptDirection dir
     : rewriter_(rewriter), scope_(direction), layout_(rewriter, conventions.layout) {
     if (conventions.quotes) {
         quotes_.emplace(rewriter.Content(), direction);
-        rewriter_.Hold();
     }
 }
 
@@ -61,7 +80,11 @@ void MarkupConventions::Text(std::size_t begin, std::size_t end) {
     if (scope_.LeftAlone()) {
         rewriter_.Keep(begin, end);
     } else if (quotes_) {
+        // Spans wait only in paragraphs with a mark: those before it are already in order.
         quotes_->Collect(begin, end);
+        if (quotes_->HasMarks()) {
+            rewriter_.Hold();
+        }
     }
 }
 
@@ -100,17 +123,16 @@ void MarkupConventions::EndTag(std::string_view name, std::size_t tagBegin, std:
 }
 
 void MarkupConventions::Finish() {
-    if (quotes_) {
+    if (quotes_ && quotes_->HasMarks()) {
         quotes_->EndParagraph(rewriter_);
         rewriter_.Release();
     }
 }
 
 void MarkupConventions::MaybeEndParagraph(std::string_view name) {
-    if (quotes_ && !IsInline(name)) {
+    if (quotes_ && quotes_->HasMarks() && !IsInline(name)) {
         quotes_->EndParagraph(rewriter_);
         rewriter_.Release();
-        rewriter_.Hold();
     }
 }
 

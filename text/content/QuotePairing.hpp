@@ -22,8 +22,10 @@ class QuotePairing {
 
     // Takes the marks of text[begin, end), a stretch of the paragraph's text content.
     void Collect(std::size_t begin, std::size_t end);
+    // True when the paragraph so far holds a mark: from then on rewriter must hold its spans.
+    bool HasMarks() const { return !marks_.empty(); }
     // Ends the paragraph: writes its paired marks through rewriter, which must be holding the
-    // paragraph's other spans.
+    // paragraph's spans from its first mark on.
     void EndParagraph(TextRewriter& rewriter);
 
   private:

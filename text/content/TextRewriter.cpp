@@ -5,6 +5,11 @@
 #include "text/content/NameConversion.hpp"
 
 namespace text {
+namespace {
+
+constexpr std::size_t kFewSpans = 32;
+
+}  // namespace
 
 // ASCII converts to itself and no dictionary entry spans the ASCII delimiters around a span,
 // so a span of ASCII alone needs no cut in the stretch: the stretches stay as long as they can.
@@ -52,8 +57,15 @@ void TextRewriter::ConvertAsReference(std::size_t begin, std::size_t end) {
 
 void TextRewriter::Release() {
     holding_ = false;
-    std::stable_sort(held_.begin(), held_.end(),
-                     [](const HeldSpan& a, const HeldSpan& b) { return a.begin < b.begin; });
+    // A paragraph's few spans are nearly in order: an insertion sort, stable and without a
+    // buffer, unless there are many.
+    const auto byBegin = [](const HeldSpan& a, const HeldSpan& b) { return a.begin < b.begin; };
+    if (held_.size() > kFewSpans) {
+        std::stable_sort(held_.begin(), held_.end(), byBegin);
+    }
+    for (auto next = held_.begin(); next != held_.end(); ++next) {
+        std::rotate(std::upper_bound(held_.begin(), next, *next, byBegin), next, next + 1);
+    }
     for (const HeldSpan& span : held_) {
         Replace(span.begin, span.end, span.replacement);
     }
