@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -13,63 +14,53 @@ using namespace testing_support;
 using text::Profile;
 
 constexpr const char* kFontLocation = "res:///opt/sony/ebook/FONT/zw.ttf";
-const std::vector<Profile> kAllProfiles{Profile::Char, Profile::S2t, Profile::S2tw, Profile::S2twp,
-                                        Profile::S2hk};
-
-// A book whose files and folders have Simplified names, referred to in every way a book does:
-// container, manifest, navigation, NCX, links with fragments, images in XHTML and SVG, url().
-std::vector<ZipEntryPlan> LinkedBook() {
-    const std::string xhtml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<html><head>";
-    return {
-        {"mimetype", "application/epub+zip"},
-        {"META-INF/container.xml",
-         "<container><rootfiles><rootfile full-path=\"OEBPS/内容.opf\"/></rootfiles></container>"},
-        {"OEBPS/内容.opf",
-         "<package><manifest><item id=\"nav\" href=\"目录.xhtml\"/>"
-         "<item id=\"ncx\" href=\"目录.ncx\"/><item id=\"c1\" href=\"章节/第一章.xhtml\"/>"
-         "<item id=\"c2\" href=\"章节/后记.xhtml\"/><item id=\"css\" href=\"样式/主要.css\"/>"
-         "<item id=\"img\" href=\"图像/封面.png\"/><item id=\"f\" href=\"字体/书体.ttf\"/>"
-         "</manifest><spine><itemref idref=\"c1\"/><itemref idref=\"c2\"/></spine></package>"},
-        {"OEBPS/目录.xhtml",
-         xhtml + "</head><body><nav><a href=\"章节/第一章.xhtml\">第一章</a>"
-                 "<a href=\"章节/后记.xhtml#后记开始\">后记</a></nav></body></html>"},
-        {"OEBPS/目录.ncx",
-         "<ncx><navMap><navPoint><content src=\"章节/后记.xhtml#后记开始\"/>"
-         "</navPoint></navMap></ncx>"},
-        {"OEBPS/章节/第一章.xhtml",
-         xhtml +
-             "<link href=\"../样式/主要.css\"/><style>p{background:url(../图像/封面.png)}</style>"
-             "</head><body><p>这是第一章。</p><img src=\"../图像/封面.png\"/>"
-             "<svg><image href=\"../图像/封面.png\"/></svg>"
-             "<a href=\"后记.xhtml#后记开始\">后记</a><a href=\"#开头\" id=\"开头\">开头</a>"
-             "</body></html>"},
-        {"OEBPS/章节/后记.xhtml",
-         xhtml + "</head><body><h1 id=\"后记开始\">后记</h1></body></html>"},
-        {"OEBPS/样式/主要.css",
-         "@font-face{font-family:book;src:url(../字体/书体.ttf)}\n"
-         "body{background:url(\"../图像/封面.png\")}\n"},
-        {"OEBPS/图像/封面.png", BinaryBytes(1)},
-        {"OEBPS/字体/书体.ttf", BinaryBytes(2)},
-    };
-}
-
+// Books whose files and folders have Chinese names, referred to in every way a book does
+// (container, manifest, navigation, NCX, links with fragments, images in XHTML and SVG, url()),
+// converted in every profile of their direction: the names follow the script, every reference
+// still leads to its file, resources keep their bytes, every name that is not ASCII carries the
+// UTF-8 flag, and the package's language tag is the profile's.
 TEST_F(BookJobTest, EveryReferenceLeadsToItsFileInEveryProfile) {
-    const std::string book = books + "/linked.epub";
-    WriteZip(book, LinkedBook());
-    ASSERT_EQ(BrokenReferences(Unpacked(book, "source")), std::vector<std::string>{});
-    for (Profile profile : kAllProfiles) {
-        const std::string name(text::InfoOf(profile).name);
-        const BookOutcome outcome = Run(book, profile, false);
-        ASSERT_TRUE(outcome.IsConverted()) << name << ": " << outcome.reason;
-        const std::string output = Unpacked(OutputOf(book), name);
-        EXPECT_EQ(BrokenReferences(output), std::vector<std::string>{}) << name;
-        EXPECT_EQ(ReadArchive(OutputOf(book)).size(), LinkedBook().size()) << name;
-        // Files and folders renamed, resources unchanged.
-        EXPECT_TRUE(std::filesystem::exists(output + "/OEBPS/章節/後記.xhtml")) << name;
-        const std::string image =
-            output + "/" + ConverterOf(profile)->Convert("OEBPS/图像/封面.png");
-        EXPECT_EQ(ReadFileBytes(image), BinaryBytes(1)) << name;
-        // Every name that is not ASCII carries the UTF-8 flag, in both headers.
+    const struct {
+        Profile profile;
+        const char* chapter;  // before conversion
+        const char* holds;    // what the converted chapter holds
+    } cases[] = {
+        {Profile::Char, "OEBPS/章节/第一章.xhtml", "url(../圖像/封面.png)"},
+        {Profile::S2t, "OEBPS/章节/第一章.xhtml", "<a href=\"後記.xhtml#後記開始\">後記</a>"},
+        {Profile::S2tw, "OEBPS/章节/第一章.xhtml", "<a href=\"#開頭\" id=\"開頭\">"},
+        {Profile::S2twp, "OEBPS/章节/第一章.xhtml", "<p>這是第一章。</p>"},
+        {Profile::S2hk, "OEBPS/章节/第一章.xhtml", "<link href=\"../樣式/主要.css\"/>"},
+        {Profile::T2s, "OEBPS/章節/第一章.xhtml", "<p lang=\"en\">这是软体的后记。</p>"},
+        {Profile::Tw2s, "OEBPS/章節/第一章.xhtml", "<a href=\"后记.xhtml#后记开始\">后记</a>"},
+        {Profile::Tw2sp, "OEBPS/章節/第一章.xhtml", "这是软件的后记。"},
+        {Profile::Hk2s, "OEBPS/章節/第一章.xhtml", "xml:lang=\"zh-CN\" lang=\"zh-CN\""},
+    };
+    const std::string books[] = {SampleBook("trees/linked-names-simplified"),
+                                 SampleBook("trees/linked-names-traditional")};
+    for (const auto& c : cases) {
+        const std::string name(text::InfoOf(c.profile).name);
+        const text::TextConverter& converter = *ConverterOf(c.profile);
+        const std::string& book =
+            books[text::DirectionOf(c.profile) == text::ScriptDirection::ToSimplified];
+        ASSERT_EQ(Run(book, c.profile, false).reason, "") << name;
+        EXPECT_EQ(BrokenReferences(Unpacked(OutputOf(book), name)), std::vector<std::string>{})
+            << name;
+        std::map<std::string, std::string> files = ReadArchive(OutputOf(book));
+        const std::map<std::string, std::string> source = ReadArchive(book);
+        EXPECT_EQ(files.size(), source.size()) << name;
+        for (const auto& [entry, bytes] : source) {
+            EXPECT_TRUE(files.contains(converter.Convert(entry))) << name << " " << entry;
+            EXPECT_TRUE(!entry.ends_with(".png") || files[converter.Convert(entry)] == bytes)
+                << name << " " << entry;
+        }
+        EXPECT_THAT(files[converter.Convert(c.chapter)], testing::HasSubstr(c.holds)) << name;
+        const std::string tag(text::InfoOf(c.profile).languageTag);
+        const auto package = std::find_if(source.begin(), source.end(), [](const auto& entry) {
+            return entry.first.ends_with(".opf");
+        });
+        EXPECT_THAT(files[converter.Convert(package->first)],
+                    testing::HasSubstr("<dc:language>" + tag + "</dc:language>"))
+            << name;
         for (const auto& [entry, flags] : EntryFlags(OutputOf(book))) {
             const bool ascii =
                 std::all_of(entry.begin(), entry.end(), [](char c) { return (c & 0x80) == 0; });

@@ -115,27 +115,40 @@ TEST(ConvertBookText, FontNamesStayAsTheBookWroteThem) {
     });
 }
 
-TEST(ConvertBookText, SimplifiedChineseTagsBecomeTheProfilesTag) {
-    const std::string book =
-        R"(<dc:language>zh-CN</dc:language><dc:language> ZH_hans-cn </dc:language>)"
-        R"(<html xml:lang="zh" lang="zh-SG"><p lang="zh_CN">中文</p><p lang="zh-Hans">)"
-        R"(<p lang="en">中文</p><p xml:lang="zh-TW"/><p lang="ja"/><p lang="zh-Hant"/>)"
-        R"(<p lang="zh-cmn"/><title>zh-CN</title>)";
-    const std::pair<Profile, std::string> tags[] = {{Profile::Char, "zh-Hant"},
-                                                    {Profile::S2t, "zh-Hant"},
-                                                    {Profile::S2tw, "zh-TW"},
-                                                    {Profile::S2twp, "zh-TW"},
-                                                    {Profile::S2hk, "zh-HK"}};
-    for (const auto& [profile, tag] : tags) {
-        EXPECT_EQ(
-            Convert(book, kMarkup, profile),
-            "<dc:language>" + tag + "</dc:language><dc:language> " + tag +
-                " </dc:language><html xml:lang=\"" + tag + "\" lang=\"" + tag + "\"><p lang=\"" +
-                tag + "\">中文</p><p lang=\"" + tag +
-                R"("><p lang="en">中文</p><p xml:lang="zh-TW"/><p lang="ja"/><p lang="zh-Hant"/>)"
-                R"(<p lang="zh-cmn"/><title>zh-CN</title>)")
-            << tag;
+// Chinese tags of the script a profile converts from become its tag, in the package, the root
+// and below; other tags and text that merely looks like a tag stay.
+TEST(ConvertBookText, TagsOfTheScriptConvertedFromBecomeTheProfilesTag) {
+    const struct {
+        std::string tag;
+        bool toTraditional;  // rewritten by the profiles towards Traditional
+        bool toSimplified;
+    } cases[] = {
+        {"zh-CN", true, false},   {"ZH_hans-cn", true, false}, {"zh-SG", true, false},
+        {"zh", true, false},      {"zh-Hans", true, false},    {"zh-TW", false, true},
+        {"zh-hk", false, true},   {"zh-MO", false, true},      {"zh_TW", false, true},
+        {"zh-Hant", false, true}, {"ZH-hant-tw", false, true}, {"zh-Hant-MO", false, true},
+        {"en", false, false},     {"ja", false, false},        {"zh-cmn", false, false},
+        {"TW", false, false},     {"zh-TW-x", false, false},
+    };
+    const std::pair<Profile, std::string> profiles[] = {{Profile::Char, "zh-Hant"},
+                                                        {Profile::S2tw, "zh-TW"},
+                                                        {Profile::S2hk, "zh-HK"},
+                                                        {Profile::T2s, "zh-Hans"},
+                                                        {Profile::Hk2s, "zh-CN"}};
+    const auto markup = [](const std::string& tag) {
+        return "<dc:language> " + tag + " </dc:language><html xml:lang=\"" + tag + "\"><p lang='" +
+               tag + "'>";
+    };
+    for (const auto& [profile, target] : profiles) {
+        const bool toTraditional =
+            text::DirectionOf(profile) == text::ScriptDirection::ToTraditional;
+        for (const auto& c : cases) {
+            const bool rewritten = toTraditional ? c.toTraditional : c.toSimplified;
+            EXPECT_EQ(Convert(markup(c.tag), kMarkup, profile), markup(rewritten ? target : c.tag))
+                << text::InfoOf(profile).name << ": " << c.tag;
+        }
     }
+    EXPECT_EQ(Convert("<title>zh-CN</title>", kMarkup), "<title>zh-CN</title>");
     EXPECT_EQ(Convert("lang=\"zh-CN\" 后", BookTextKind::PlainText), "lang=\"zh-CN\" 後");
 }
 
