@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tests/book/BookJobFixture.hpp"
@@ -27,25 +28,21 @@ TEST_F(BookJobConventions, QuotesLanguageAndLayoutReachTheConvertedBook) {
     ASSERT_TRUE(Convert(options, book, OutputOf(book)).IsConverted());
     std::map<std::string, std::string> out = ReadArchive(OutputOf(book));
     const std::string& page = out["OEBPS/text.xhtml"];
-    EXPECT_NE(page.find("title=\"“書”\">他說：「it’s 『書』。」</p><p lang=\"ja\">“国”</p>"),
-              std::string::npos)
-        << page;
-    EXPECT_NE(page.find("<body style=\"-epub-writing-mode:vertical-rl!important;"),
-              std::string::npos)
-        << page;
-    EXPECT_NE(out["OEBPS/content.opf"].find("「書」"), std::string::npos);
-    EXPECT_NE(out["OEBPS/content.opf"].find("page-progression-direction=\"rtl\""),
-              std::string::npos);
+    EXPECT_THAT(page, testing::HasSubstr(
+                          "title=\"“書”\">他說：「it’s 『書』。」</p><p lang=\"ja\">“国”</p>"));
+    EXPECT_THAT(page,
+                testing::HasSubstr("<body style=\"-epub-writing-mode:vertical-rl!important;"));
+    EXPECT_THAT(out["OEBPS/content.opf"], testing::HasSubstr("「書」"));
+    EXPECT_THAT(out["OEBPS/content.opf"], testing::HasSubstr("page-progression-direction=\"rtl\""));
     // The book's own stylesheet stays as it is.
     EXPECT_EQ(out["OEBPS/insist.css"], "body { writing-mode: horizontal-tb !important; }\n");
 
     // By default the marks and the layout stay; the Japanese text still does.
     ASSERT_TRUE(Run(book, text::Profile::Char, false).IsConverted());
     out = ReadArchive(OutputOf(book));
-    EXPECT_NE(out["OEBPS/text.xhtml"].find("<body><p title=\"“書”\">他說：“it’s ‘書’。”</p><p "
-                                           "lang=\"ja\">“国”</p>"),
-              std::string::npos)
-        << out["OEBPS/text.xhtml"];
+    EXPECT_THAT(out["OEBPS/text.xhtml"],
+                testing::HasSubstr("<body><p title=\"“書”\">他說：“it’s ‘書’。”</p><p "
+                                   "lang=\"ja\">“国”</p>"));
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST_F(BookJobTest, TwoNamesThatWouldBecomeOneRefuseTheBookAndNothingIsPacked) {
         {"deep", {{"OEBPS/图/后记", "一"}, {"OEBPS/图/後記", "二"}}}};
     for (const auto& [what, entries] : cases) {
         const BookOutcome outcome = Run(MakeBook("twins.epub", entries), Profile::S2t);
-        EXPECT_NE(outcome.reason.find("转换后同名，无法处理"), std::string::npos)
+        EXPECT_THAT(outcome.reason, testing::HasSubstr("转换后同名，无法处理"))
             << what << ": " << outcome.reason;
         EXPECT_EQ(Beside(), Names{"twins.epub"}) << what;
     }
@@ -135,7 +135,7 @@ TEST_P(CorpusBookTest, ConvertsKeepingEveryEntryResourceAndReference) {
         (extension == ".css" ? css : all) += bytes;
     }
     EXPECT_EQ(css.find(kFontLocation) != std::string::npos, !css.empty());
-    EXPECT_NE(all.find(GetParam().traditional), std::string::npos);
+    EXPECT_THAT(all, testing::HasSubstr(GetParam().traditional));
     // The font rule's own font is the reader's: the book does not hold it.
     std::vector<std::string> broken = BrokenReferences(Unpacked(output, "output"));
     std::erase_if(broken,
@@ -147,7 +147,7 @@ TEST_P(CorpusBookTest, ConvertsKeepingEveryEntryResourceAndReference) {
         const std::string report =
             RunShellCommand("java -jar /usr/bin/epubcheck " + ShellQuoted(output) + " 2>&1")
                 .standardOutput;
-        EXPECT_NE(report.find("(RSC-008)"), std::string::npos) << report;
+        EXPECT_THAT(report, testing::HasSubstr("(RSC-008)"));
         EXPECT_FALSE(std::regex_search(
             report, std::regex(R"((^|\n)(ERROR|FATAL|WARNING)\((?!RSC-00[78]|OPF-014))")))
             << report;

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -53,7 +54,7 @@ TEST_F(BookJobTest, ConvertsBesideWhatIsThereWithoutTouchingIt) {
     for (const auto& [name, bytes] : expected) {
         EXPECT_EQ(files[name], bytes) << name;
     }
-    EXPECT_NE(files["OEBPS/style.css"].find(kFontLocation), std::string::npos);
+    EXPECT_THAT(files["OEBPS/style.css"], testing::HasSubstr(kFontLocation));
 }
 
 // Its own archive, but unzip unpacks a relabelled copy: the book itself stays as it was.
@@ -124,7 +125,7 @@ TEST_F(BookJobTest, BooksThatCannotBeConvertedSayWhyAndLeaveNothingBeside) {
             std::filesystem::is_regular_file(book) ? ReadFileBytes(book) : std::string();
         const BookOutcome outcome = Run(book);
         EXPECT_FALSE(outcome.IsConverted()) << reason;
-        EXPECT_NE(outcome.reason.find(reason), std::string::npos) << outcome.reason;
+        EXPECT_THAT(outcome.reason, testing::HasSubstr(reason));
         EXPECT_EQ(Beside(), before) << reason;
         if (!bytes.empty()) {
             EXPECT_EQ(ReadFileBytes(book), bytes) << reason;
@@ -222,7 +223,7 @@ TEST_F(BookJobTest, AReadOnlyOrUnreadableFolderSaysWhy) {
         const BookOutcome outcome = Run(book);
         std::filesystem::permissions(books, std::filesystem::perms(0755));
         EXPECT_EQ(outcome.kind, OutcomeKind::Failed) << reason;
-        EXPECT_NE(outcome.reason.find(reason), std::string::npos) << outcome.reason;
+        EXPECT_THAT(outcome.reason, testing::HasSubstr(reason));
         EXPECT_EQ(Beside(), Names{"novel.epub"});
     }
     EXPECT_EQ(messages, Messages{});

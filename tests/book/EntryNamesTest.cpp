@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -115,7 +116,7 @@ TEST_F(EntryNamesJobTest, ABookReadableMoreThanOneWayIsRefusedBeforeUnpackingWit
         WriteFileBytes(book, c.edit(ReadFileBytes(book)));
         const BookOutcome outcome = Run(book);
         EXPECT_EQ(outcome.kind, OutcomeKind::Refused) << c.name << ": " << outcome.reason;
-        EXPECT_NE(outcome.reason.find(c.named), std::string::npos) << c.name << outcome.reason;
+        EXPECT_THAT(outcome.reason, testing::HasSubstr(c.named)) << c.name << outcome.reason;
         EXPECT_FALSE(std::filesystem::exists(OutputOf(book))) << c.name;
     }
     EXPECT_EQ(Beside().size(), cases.size());

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -57,7 +58,7 @@ TEST_F(CliProgramTest, AUsageErrorGivesTwoAndItsReasonInOneLine) {
          {"\n      s2tw   ", "\n      s2hk   ", "\n      s2twp  ", "\n      t2s    ",
           "\n      tw2s   ", "\n      tw2sp  ", "\n      hk2s   ", "--jobs N", "--output-dir DIR",
           "--no-font-rule", "--quiet", "--verbose"}) {
-        EXPECT_NE(help.standardOutput.find(named), std::string::npos) << named;
+        EXPECT_THAT(help.standardOutput, testing::HasSubstr(named)) << named;
     }
 }
 
@@ -86,10 +87,9 @@ TEST_F(CliProgramTest, StatusLinesKeepTheGivenOrderAndReasonsAndASummaryGoToStan
     result = RunCli("--verbose a.epub");
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.standardOutput, "处理完毕\ta.epub\n");
-    EXPECT_NE(Stderr().find("corvela-cli: a.epub: 字型规则写入 OEBPS/style.css\n"),
-              std::string::npos)
-        << Stderr();
-    EXPECT_NE(Stderr().find("1 本处理完毕，0 本未处理"), std::string::npos);
+    EXPECT_THAT(Stderr(),
+                testing::HasSubstr("corvela-cli: a.epub: 字型规则写入 OEBPS/style.css\n"));
+    EXPECT_THAT(Stderr(), testing::HasSubstr("1 本处理完毕，0 本未处理"));
 }
 
 TEST_F(CliProgramTest, ShowsProgressInPlaceOnATerminal) {
@@ -101,7 +101,7 @@ TEST_F(CliProgramTest, ShowsProgressInPlaceOnATerminal) {
     EXPECT_TRUE(std::regex_search(result.standardOutput,
                                   std::regex("\r\\[0/1\\] [0-9]+ 秒  a\\.epub\033\\[K")))
         << result.standardOutput;
-    EXPECT_NE(result.standardOutput.find("\r\033[K处理完毕\ta.epub\r\n"), std::string::npos);
+    EXPECT_THAT(result.standardOutput, testing::HasSubstr("\r\033[K处理完毕\ta.epub\r\n"));
 }
 
 TEST_F(CliProgramTest, WritesIntoTheOutputFolderWithTheOptionsAndTheArchiverGiven) {

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -88,8 +89,8 @@ TEST(LanguageConventions, MarkedTextBelowTheBodyStays) {
     const std::string simplified =
         Rewrite("<body><p lang=\"zh-SG\">国</p><p lang=\"zh-TW\">国</p></body>",
                 ScriptDirection::ToSimplified, {});
-    EXPECT_NE(simplified.find(">国</p><p"), std::string::npos) << simplified;
-    EXPECT_NE(simplified.find(">國</p></body>"), std::string::npos) << simplified;
+    EXPECT_THAT(simplified, testing::HasSubstr(">国</p><p"));
+    EXPECT_THAT(simplified, testing::HasSubstr(">國</p></body>"));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -187,7 +188,7 @@ TEST(PhraseConverterTest, AMissingOrDamagedConfigurationIsAReadableReason) {
             const text::PhraseConverter converter(item.config);
             ADD_FAILURE() << item.what << ": loaded";
         } catch (const std::runtime_error& error) {
-            EXPECT_NE(std::string(error.what()).find(item.config), std::string::npos)
+            EXPECT_THAT(std::string(error.what()), testing::HasSubstr(item.config))
                 << item.what << ": " << error.what();
         }
     }
