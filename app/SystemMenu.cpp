@@ -59,6 +59,9 @@ std::optional<int> ShowSystemMenu(QWidget& owner, const QPoint& where, Conversio
     QActionGroup profiles(&conversion);
     FillConversionMenu(conversion, profiles, choice);
     menu.addMenu(&conversion);
+    QAction* phrases = menu.addAction(Text(kUserPhrasesItemText));
+    phrases->setObjectName(QStringLiteral("UserPhrases"));
+    phrases->setData(IDM_USER_PHRASES);
     menu.addSeparator();
     menu.addAction(Text(kAboutItemText))->setData(IDM_ABOUTBOX);
     if (const QAction* chosen = menu.exec(where)) {

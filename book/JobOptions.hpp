@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "text/convert/TextConverter.hpp"
+#include "text/phrase/UserPhrases.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
 // What a batch asks of every book's job.
@@ -14,6 +15,9 @@ struct JobOptions {
     text::Profile profile = text::Profile::Char;
     // The profile's converter, loaded once for the batch; null: the job loads its own.
     std::shared_ptr<const text::TextConverter> converter;
+    // The reader's phrases, ahead of the profile wherever the job loads the converter itself;
+    // null or empty: none.
+    std::shared_ptr<const text::UserPhrases> userPhrases;
     bool fontRule = true;  // add the e-reader font locations to the stylesheet
     // Where the book's second name and unpack folder go; empty: beside the book.
     std::string scratchFolder;
