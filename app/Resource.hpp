@@ -84,7 +84,7 @@ inline constexpr const char* kPhraseNoTab = "沒有定位字元（Tab）分開�
 inline constexpr const char* kPhraseEmptyKey = "定位字元前的詞語是空的";
 inline constexpr const char* kPhraseEmptyValue = "定位字元後的轉換結果是空的";
 inline constexpr const char* kPhraseInvalidUtf8 = "不是有效的 UTF-8 文字";
-inline constexpr const char* kPhraseFileUnreadable = "無法讀取自訂詞語檔 ";  // + path, reason
+inline constexpr const char* kPhraseFileUnreadable = "無法讀取自訂詞語檔 ";   // + path, reason
 inline constexpr const char* kPhraseFileUncreatable = "無法建立自訂詞語檔 ";  // + path, reason
 inline constexpr const char* kPhraseFileUnopened = "無法用桌面的編輯器開啟自訂詞語檔 %1";
 // The commented example a new phrase file starts with.

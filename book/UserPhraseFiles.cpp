@@ -63,7 +63,8 @@ UserPhrasesRead ReadUserPhrases(const std::vector<std::string>& paths) {
         if (!content) {
             return {nullptr, PhraseFileError{path, 0, {}, errno}};
         }
-        if (const std::optional<text::PhraseLineError> bad = text::ParsePhraseText(*content, entries)) {
+        if (const std::optional<text::PhraseLineError> bad =
+                text::ParsePhraseText(*content, entries)) {
             return {nullptr, PhraseFileError{path, bad->line, bad->problem, 0}};
         }
     }
@@ -75,5 +76,6 @@ std::string DescribePhraseFileError(const PhraseFileError& error) {
         return platform::ReasonOf("无法读取自定义词语文件 " + error.path, error.error);
     }
     return platform::OneLineReason("自定义词语文件 " + error.path + " 第 " +
-                                   std::to_string(error.line) + " 行：" + ProblemText(error.problem));
+                                   std::to_string(error.line) + " 行：" +
+                                   ProblemText(error.problem));
 }

@@ -38,7 +38,8 @@ TEST_F(UserPhraseFilesTest, LaterFilesWinAndTheFirstBadFileIsNamedWithItsLine) {
         {{a, b}, "老鼠软件頭發"},
         {{b, a}, "鼠標软件頭發"},
         {{}, "鼠標軟件頭發"},
-        {{a, bad, missing}, "自定义词语文件 " + bad + " 第 3 行：没有制表符（Tab）分开词语和转换结果"},
+        {{a, bad, missing},
+         "自定义词语文件 " + bad + " 第 3 行：没有制表符（Tab）分开词语和转换结果"},
         {{a, missing, bad}, "无法读取自定义词语文件 " + missing + "：" + std::strerror(ENOENT)},
         {{temp.path()}, "无法读取自定义词语文件 " + temp.path() + "：" + std::strerror(EISDIR)},
     };
@@ -48,7 +49,8 @@ TEST_F(UserPhraseFilesTest, LaterFilesWinAndTheFirstBadFileIsNamedWithItsLine) {
     const PhraseFileError empty{"e.txt", 1, text::PhraseLineProblem::EmptyKey, 0};
     const PhraseFileError invalid{"i.txt", 2, text::PhraseLineProblem::InvalidUtf8, 0};
     EXPECT_EQ(DescribePhraseFileError(empty), "自定义词语文件 e.txt 第 1 行：制表符前的词语是空的");
-    EXPECT_EQ(DescribePhraseFileError(invalid), "自定义词语文件 i.txt 第 2 行：不是有效的 UTF-8 文本");
+    EXPECT_EQ(DescribePhraseFileError(invalid),
+              "自定义词语文件 i.txt 第 2 行：不是有效的 UTF-8 文本");
 }
 
 TEST_F(UserPhraseFilesTest, ThePerUserFileFollowsTheConfigurationFolder) {
@@ -83,9 +85,8 @@ TEST_F(UserPhraseFilesTest, ABookConvertsWithThePhrasesInTextNamesAndReferences)
         options.job.profile = text::Profile::S2twp;
         options.job.userPhrases = read.phrases;
         CBookConverter job;
-        const BookOutcome outcome =
-            batch ? CBatchRunner(job, options).Run({book}, {}, {}).at(0)
-                  : job.ConvertBook(options.job, book, OutputOf(book));
+        const BookOutcome outcome = batch ? CBatchRunner(job, options).Run({book}, {}, {}).at(0)
+                                          : job.ConvertBook(options.job, book, OutputOf(book));
         ASSERT_TRUE(outcome.IsConverted()) << outcome.reason;
         const std::map<std::string, std::string> files = ReadArchive(OutputOf(book));
         EXPECT_EQ(files.at("OEBPS/內容.opf"),

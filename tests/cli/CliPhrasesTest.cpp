@@ -15,10 +15,10 @@ class CliPhrasesTest : public testing::Test {
     std::string Chapter(const std::string& arguments) {
         const std::string book = WriteSampleBook(folder / "a.epub");
         std::filesystem::remove(folder / "a_corvela.epub");
-        const CommandOutput result = RunShellCommand(
-            "cd " + ShellQuoted(folder.path()) + " && XDG_CONFIG_HOME=" +
-            ShellQuoted(folder / "cfg") + " " + ShellQuoted(CORVELA_CLI_PATH) + " " + arguments +
-            " a.epub 2> stderr");
+        const CommandOutput result =
+            RunShellCommand("cd " + ShellQuoted(folder.path()) +
+                            " && XDG_CONFIG_HOME=" + ShellQuoted(folder / "cfg") + " " +
+                            ShellQuoted(CORVELA_CLI_PATH) + " " + arguments + " a.epub 2> stderr");
         if (result.exitStatus != 0) {
             return "exit " + std::to_string(result.exitStatus) + ": " +
                    ReadFileBytes(folder / "stderr") + result.standardOutput;
@@ -52,9 +52,9 @@ TEST_F(CliPhrasesTest, PerUserFileThenGivenFilesInOrderAndABadFileStopsAll) {
     }
     // A bad per-user file counts unless it is skipped; no book is touched while it stands.
     WriteFileBytes(folder / "cfg/Corvela/phrases.txt", "\t简体\n");
-    EXPECT_EQ(Chapter(""),
-              "exit 2: corvela-cli: 自定义词语文件 " + (folder / "cfg/Corvela/phrases.txt") +
-                  " 第 1 行：制表符前的词语是空的\n");
+    EXPECT_EQ(Chapter(""), "exit 2: corvela-cli: 自定义词语文件 " +
+                               (folder / "cfg/Corvela/phrases.txt") +
+                               " 第 1 行：制表符前的词语是空的\n");
     EXPECT_FALSE(std::filesystem::exists(folder / "a_corvela.epub"));
     EXPECT_EQ(Chapter("--no-user-phrases"), "<p>這是一本簡體書。</p>\n");
 }

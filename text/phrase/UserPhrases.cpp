@@ -47,10 +47,10 @@ std::optional<PhraseLineProblem> ParseLine(std::string_view line, Dictionary& en
         return PhraseLineProblem::EmptyValue;
     }
     const std::size_t end = values.find_first_of(kBlanks, start);
-    entries.push_back({std::string(line.substr(0, tab)),
-                       std::string(values.substr(start, end == std::string_view::npos
-                                                            ? std::string_view::npos
-                                                            : end - start))});
+    entries.push_back(
+        {std::string(line.substr(0, tab)),
+         std::string(values.substr(
+             start, end == std::string_view::npos ? std::string_view::npos : end - start))});
     return std::nullopt;
 }
 
