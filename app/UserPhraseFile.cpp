@@ -29,6 +29,10 @@ const char* ProblemText(text::PhraseLineProblem problem) {
             return kPhraseEmptyValue;
         case text::PhraseLineProblem::InvalidUtf8:
             return kPhraseInvalidUtf8;
+        case text::PhraseLineProblem::AsciiKey:
+            return kPhraseAsciiKey;
+        case text::PhraseLineProblem::Markup:
+            return kPhraseMarkup;
     }
     return "";
 }

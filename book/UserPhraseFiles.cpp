@@ -19,6 +19,10 @@ const char* ProblemText(text::PhraseLineProblem problem) {
             return "制表符后的转换结果是空的";
         case text::PhraseLineProblem::InvalidUtf8:
             return "不是有效的 UTF-8 文本";
+        case text::PhraseLineProblem::AsciiKey:
+            return "词语只有 ASCII 字符，会改到书的标记和样式";
+        case text::PhraseLineProblem::Markup:
+            return "含有标记字符 < > & \" '，会破坏书的标记";
     }
     return "";
 }

@@ -45,8 +45,8 @@ std::shared_ptr<const text::UserPhrases> PhrasesOf(std::size_t count, bool words
 void BM_BookTextWithUserPhrases(benchmark::State& state) {
     const auto profile = static_cast<text::Profile>(state.range(0));
     const auto converter =
-        text::LoadConverter(profile, PhrasesOf(static_cast<std::size_t>(state.range(1)),
-                                               state.range(2) != 0))
+        text::LoadConverter(
+            profile, PhrasesOf(static_cast<std::size_t>(state.range(1)), state.range(2) != 0))
             .converter;
     for (auto _ : state) {
         benchmark::DoNotOptimize(

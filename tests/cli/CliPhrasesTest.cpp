@@ -57,6 +57,10 @@ TEST_F(CliPhrasesTest, PerUserFileThenGivenFilesInOrderAndABadFileStopsAll) {
                                " 第 1 行：制表符前的词语是空的\n");
     EXPECT_FALSE(std::filesystem::exists(folder / "a_corvela.epub"));
     EXPECT_EQ(Chapter("--no-user-phrases"), "<p>這是一本簡體書。</p>\n");
+    const CommandOutput help = RunShellCommand(ShellQuoted(CORVELA_CLI_PATH) + " --help");
+    for (const char* option : {"\n  --phrases FILE ", "\n  --no-user-phrases "}) {
+        EXPECT_NE(help.standardOutput.find(option), std::string::npos) << option;
+    }
 }
 
 }  // namespace

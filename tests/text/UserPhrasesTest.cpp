@@ -85,6 +85,11 @@ TEST(UserPhrasesTest, LinesAreReadAsKeyTabValueAndTheFirstBadOneIsNamed) {
         {"overlong form", "\xc0\xaf\tb", 1, PhraseLineProblem::InvalidUtf8, 0},
         {"zero byte", std::string("a\tb\0", 4), 1, PhraseLineProblem::InvalidUtf8, 0},
         {"cut-off character in a comment", "# \xe9\xbc\n", 1, PhraseLineProblem::InvalidUtf8, 0},
+        {"ASCII key", "C语言\tC語言\np\tq\n", 2, PhraseLineProblem::AsciiKey, 1},
+        {"tag in a key", "鼠标<\t鼠標", 1, PhraseLineProblem::Markup, 0},
+        {"entity in a value", "鼠标\t鼠&amp;標", 1, PhraseLineProblem::Markup, 0},
+        {"quote in a value", "鼠标\t\"鼠標\"", 1, PhraseLineProblem::Markup, 0},
+        {"apostrophe in a key", "鼠'标\t鼠標", 1, PhraseLineProblem::Markup, 0},
     };
     for (const Case& c : cases) {
         text::Dictionary entries;

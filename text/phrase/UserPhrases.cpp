@@ -1,5 +1,6 @@
 #include "text/phrase/UserPhrases.hpp"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -11,6 +12,7 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kMarkupDelimiters = "<>&\"'";
 
 bool IsWellFormed(std::string_view text) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
@@ -47,10 +49,18 @@ std::optional<PhraseLineProblem> ParseLine(std::string_view line, Dictionary& en
         return PhraseLineProblem::EmptyValue;
     }
     const std::size_t end = values.find_first_of(kBlanks, start);
-    entries.push_back(
-        {std::string(line.substr(0, tab)),
-         std::string(values.substr(
-             start, end == std::string_view::npos ? std::string_view::npos : end - start))});
+    const std::string_view key = line.substr(0, tab);
+    const std::string_view value =
+        values.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    // Tag, attribute, entity and property names are ASCII: a key of ASCII alone would reach them.
+    if (std::all_of(key.begin(), key.end(), [](char c) { return (c & 0x80) == 0; })) {
+        return PhraseLineProblem::AsciiKey;
+    }
+    if (key.find_first_of(kMarkupDelimiters) != std::string_view::npos ||
+        value.find_first_of(kMarkupDelimiters) != std::string_view::npos) {
+        return PhraseLineProblem::Markup;
+    }
+    entries.push_back({std::string(key), std::string(value)});
     return std::nullopt;
 }
 

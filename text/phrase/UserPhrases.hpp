@@ -19,6 +19,8 @@ enum class PhraseLineProblem {
     EmptyKey,     // nothing before the tab
     EmptyValue,   // nothing after the tab but blanks
     InvalidUtf8,  // bytes that are not UTF-8, or a zero byte
+    AsciiKey,     // a key of ASCII alone, which would change tag and property names
+    Markup,       // a key or value holding < > & " or ', which would break the markup
 };
 
 struct PhraseLineError {
@@ -30,7 +32,9 @@ struct PhraseLineError {
 // "KEY<TAB>VALUE", where VALUE may list several values separated by blanks and the first is
 // taken; lines of blanks alone and lines whose first non-blank character is "#" are skipped.
 // Lines end in LF or CR LF; a byte order mark may open the text. The key is taken byte for byte,
-// blanks included. Returns the first unusable line, leaving entries as they were then.
+// blanks included. Since the keys apply to the whole text of a book's files, markup and
+// stylesheets included, a key needs a character beyond ASCII and neither key nor value may hold
+// a markup delimiter. Returns the first unusable line, leaving entries as they were then.
 std::optional<PhraseLineError> ParsePhraseText(std::string_view content, Dictionary& entries);
 
 // The keys of a phrase list in one trie. Where keys start at one place, the longest wins; where
