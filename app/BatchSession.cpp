@@ -31,16 +31,18 @@ CBatchSession::~CBatchSession() {
     Stop();
 }
 
-bool CBatchSession::Start(std::vector<std::string> books, ConversionChoice choice) {
+bool CBatchSession::Start(std::vector<std::string> books, ConversionChoice choice,
+                          std::shared_ptr<const text::UserPhrases> phrases) {
     if (WaiterThread.joinable()) {
         WaiterThread.join();
     }
     BatchStop = std::stop_source();
     const std::stop_token stop = BatchStop.get_token();
     try {
-        WorkerThread = std::jthread([this, stop, books = std::move(books), choice]() mutable {
-            BatchWorker(stop, std::move(books), choice);
-        });
+        WorkerThread = std::jthread(
+            [this, stop, books = std::move(books), choice, phrases = std::move(phrases)]() mutable {
+                BatchWorker(stop, std::move(books), choice, std::move(phrases));
+            });
     } catch (const std::system_error&) {
         return false;
     }
@@ -54,12 +56,14 @@ bool CBatchSession::Start(std::vector<std::string> books, ConversionChoice choic
 }
 
 void CBatchSession::BatchWorker(std::stop_token stop, std::vector<std::string> books,
-                                ConversionChoice choice) {
+                                ConversionChoice choice,
+                                std::shared_ptr<const text::UserPhrases> phrases) {
     BatchOptions options;
     options.pauseAfterBook = BookPause;
     options.job.profile = choice.profile;
     options.job.fontRule = choice.fontRule;
     options.job.conventions = {choice.quotes, choice.layout};
+    options.job.userPhrases = std::move(phrases);
     BatchCallbacks callbacks;
     callbacks.bookStarting = [this, stop](std::size_t book, JobOptions& job) {
         return StartBook(stop, static_cast<int>(book), job);

@@ -3,6 +3,7 @@
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <stop_token>
 #include <string>
 #include <thread>
@@ -37,10 +38,11 @@ class CBatchSession {
     CBatchSession& operator=(const CBatchSession&) = delete;
     ~CBatchSession();
 
-    // Starts converting books with choice, one after another, while no batch runs. Returns false
-    // when a thread could not be started: then IsRunning tells whether the worker runs anyway
-    // (its end is not reported until Stop).
-    bool Start(std::vector<std::string> books, ConversionChoice choice);
+    // Starts converting books with choice and the user's phrases (null: none), one after
+    // another, while no batch runs. Returns false when a thread could not be started: then
+    // IsRunning tells whether the worker runs anyway (its end is not reported until Stop).
+    bool Start(std::vector<std::string> books, ConversionChoice choice,
+               std::shared_ptr<const text::UserPhrases> phrases = nullptr);
     // Returns whether a batch is running.
     bool IsRunning() const { return Running; }
     // Stops the batch, closes its "Error!" boxes and waits for its threads; returns whether a
@@ -48,7 +50,8 @@ class CBatchSession {
     bool Stop();
 
   private:
-    void BatchWorker(std::stop_token stop, std::vector<std::string> books, ConversionChoice choice);
+    void BatchWorker(std::stop_token stop, std::vector<std::string> books, ConversionChoice choice,
+                     std::shared_ptr<const text::UserPhrases> phrases);
     void BatchWaiter(std::stop_token stop);
     bool StartBook(const std::stop_token& stop, int row, JobOptions& options);
     void ShowJobError(const std::string& text);

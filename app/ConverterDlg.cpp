@@ -17,6 +17,7 @@
 #include "app/DialogUnits.hpp"
 #include "app/Resource.hpp"
 #include "app/SystemMenu.hpp"
+#include "app/UserPhraseFile.hpp"
 
 using namespace resource;
 
@@ -85,7 +86,21 @@ void CConverterDlg::ShowSystemMenu(const QPoint& where) {
 }
 
 void CConverterDlg::OnSysCommand(int id) {
+    if (id == IDM_USER_PHRASES) {
+        OnEditPhrases();
+        return;
+    }
     RunSystemCommand(*this, id);
+}
+
+void CConverterDlg::OnEditPhrases() {
+    QString error;
+    const QString path = PreparedPhraseFile(error);
+    if (path.isEmpty()) {
+        ShowShellMessage(error);
+    } else if (!Prompts.OpenInEditor(path)) {
+        ShowShellMessage(Text(kPhraseFileUnopened).arg(path));
+    }
 }
 
 void CConverterDlg::ShowShellMessage(const QString& text) {
@@ -218,11 +233,17 @@ void CConverterDlg::OnStart() {
     if (Batch.IsRunning()) {
         return;
     }
+    // The phrase file is read afresh for each batch; while it cannot be used, no book is touched.
+    WindowPhrases phrases = LoadWindowPhrases();
+    if (!phrases.error.isEmpty()) {
+        ShowShellMessage(phrases.error);
+        return;
+    }
     std::vector<std::string> books;
     for (const QString& path : BookPathList) {
         books.push_back(path.toStdString());
     }
-    const bool started = Batch.Start(std::move(books), Choice);
+    const bool started = Batch.Start(std::move(books), Choice, std::move(phrases.phrases));
     if (Batch.IsRunning()) {
         EnableBookCommands(false);
     }

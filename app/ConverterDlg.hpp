@@ -28,7 +28,8 @@ class CConverterDlg : public QDialog, private CConverterControls {
                            SettingsFolders settings = ThisProgramsSettingsFolders());
     ~CConverterDlg() override;
 
-    // Carries out a command of the stand-in system menu; an id of 16 to 31 opens the About box.
+    // Carries out a command of the stand-in system menu; an id of 16 to 31 opens the About box,
+    // IDM_USER_PHRASES the user's phrase file.
     void OnSysCommand(int id);
     // Writes text into the status column of row, with reason as its tooltip (ignored for a row
     // that does not exist).
@@ -56,6 +57,8 @@ class CConverterDlg : public QDialog, private CConverterControls {
   private:
     void ConnectControls();
     void ShowSystemMenu(const QPoint& where);
+    // Opens the user's phrase file in the desktop's editor, creating it first when missing.
+    void OnEditPhrases();
     void ShowShellMessage(const QString& text);
     BatchReports ReportsToThisWindow();
 

@@ -1,6 +1,8 @@
 #include "app/DesktopPrompts.hpp"
 
+#include <QDesktopServices>
 #include <QDir>
+#include <QUrl>
 
 #include "app/Resource.hpp"
 
@@ -70,4 +72,8 @@ std::unique_ptr<QFileDialog> CDesktopPrompts::CreateArchiverDialog(QWidget* owne
 
 void CDesktopPrompts::ForgetClosedErrorBoxes() {
     std::erase_if(ErrorBoxes, [](const auto& box) { return !box->isVisible(); });
+}
+
+bool CDesktopPrompts::OpenInEditor(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

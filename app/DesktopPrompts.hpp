@@ -20,6 +20,7 @@ class CDesktopPrompts : public CUserPrompts {
     void CloseErrorBoxes() override;
     QStringList ChooseBooks(QWidget* owner) override;
     std::optional<QString> ChooseArchiver(QWidget* owner) override;
+    bool OpenInEditor(const QString& path) override;
 
     // Returns the multi-selection dialog that picks books, not yet shown.
     static std::unique_ptr<QFileDialog> CreateBookDialog(QWidget* owner);

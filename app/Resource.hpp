@@ -8,6 +8,7 @@ namespace resource {
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
 inline constexpr int IDM_ABOUTBOX = 16;
+inline constexpr int IDM_USER_PHRASES = 32;
 inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDS_ABOUTBOX = 101;
 inline constexpr int IDD_CONVERTER_DIALOG = 102;
@@ -79,5 +80,25 @@ inline constexpr const char* kBadSingleFile = "选择了不存在的文件，或
 inline constexpr const char* kCannotCreateSettings = "创建配置文件失败!";
 inline constexpr const char* kCannotWriteSettings = "写入配置文件失败!";
 inline constexpr const char* kCannotReadSettings = "读取配置文件失败!";
+
+// The reader's phrase file.
+inline constexpr const char* kUserPhrasesItemText = "自訂詞語(&P)…";
+inline constexpr const char* kPhraseFileLine = "自訂詞語檔 %1 第 %2 行：%3";  // path, line, why
+inline constexpr const char* kPhraseNoTab = "沒有定位字元（Tab）分開詞語和轉換結果";
+inline constexpr const char* kPhraseEmptyKey = "定位字元前的詞語是空的";
+inline constexpr const char* kPhraseEmptyValue = "定位字元後的轉換結果是空的";
+inline constexpr const char* kPhraseInvalidUtf8 = "不是有效的 UTF-8 文字";
+inline constexpr const char* kPhraseAsciiKey = "詞語只有 ASCII 字元，會改到書的標記和樣式";
+inline constexpr const char* kPhraseMarkup = "含有標記字元 < > & \" '，會破壞書的標記";
+inline constexpr const char* kPhraseFileUnreadable = "無法讀取自訂詞語檔 ";   // + path, reason
+inline constexpr const char* kPhraseFileUncreatable = "無法建立自訂詞語檔 ";  // + path, reason
+inline constexpr const char* kPhraseFileUnopened = "無法用桌面的編輯器開啟自訂詞語檔 %1";
+// The commented example a new phrase file starts with.
+inline constexpr const char* kPhraseFileExample =
+    "# Corvela 的自訂詞語：每行一條，寫成「原文<Tab>轉換結果」，以 # 開頭的行是註解。\n"
+    "# 轉換時先找這裡的原文（最長的優先），轉換結果照寫，不再轉換；\n"
+    "# 轉換結果與原文相同，就保持原樣。例如（去掉行首的 # 即生效）：\n"
+    "# 鼠标\t鼠標\n"
+    "# 哈利·波特\t哈利·波特\n";
 
 }  // namespace resource

@@ -89,6 +89,9 @@ std::optional<int> ShowSystemMenu(QWidget& owner, const QPoint& where, Conversio
     FillLayoutMenu(layouts, layoutGroup, choice);
     conversion.addMenu(&layouts);
     menu.addMenu(&conversion);
+    QAction* phrases = menu.addAction(Text(kUserPhrasesItemText));
+    phrases->setObjectName(QStringLiteral("UserPhrases"));
+    phrases->setData(IDM_USER_PHRASES);
     menu.addSeparator();
     menu.addAction(Text(kAboutItemText))->setData(IDM_ABOUTBOX);
     if (const QAction* chosen = menu.exec(where)) {

@@ -9,7 +9,8 @@ class QDialog;
 class QWidget;
 
 // The stand-in for the window's system menu: Close, the submenu of conversion profiles with the
-// font-rule and quotation-mark switches and the layout submenu, and the About item.
+// font-rule and quotation-mark switches and the layout submenu, the item that opens the user's
+// phrase file, and the About item.
 
 // Shows the menu over owner at where and returns the command of the item chosen, or nothing. A
 // choice made in the conversion submenu goes into choice and is saved as it is made.

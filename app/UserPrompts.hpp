@@ -24,4 +24,7 @@ class CUserPrompts {
     virtual QStringList ChooseBooks(QWidget* owner) = 0;
     // Returns the archiver the user chose, or nothing when cancelled.
     virtual std::optional<QString> ChooseArchiver(QWidget* owner) = 0;
+    // Asks the desktop to open the file at path in the user's editor for it; false when it
+    // could not.
+    virtual bool OpenInEditor(const QString& path) = 0;
 };

@@ -122,10 +122,10 @@ void Rest(std::chrono::milliseconds pause, const std::stop_token& stop) {
     never.wait_for(lock, stop, pause, [] { return false; });
 }
 
-// Loads the profile's converter into options once for the batch; when it cannot be loaded, every
-// book fails with the reason.
+// Loads the profile's converter, with the user's phrases, into options once for the batch; when
+// it cannot be loaded, every book fails with the reason.
 void LoadSharedConverter(JobOptions& options, BatchPlan& plan) {
-    text::LoadedConverter loaded = text::LoadConverter(options.profile);
+    text::LoadedConverter loaded = text::LoadConverter(options.profile, options.userPhrases);
     options.converter = loaded.converter;
     if (!loaded.converter) {
         const std::string why = "无法载入转换方式 " +

@@ -227,12 +227,12 @@ Failure Pack(const Archiver& archiver, const std::string& outputPath, const Scra
     return std::nullopt;
 }
 
-// The batch's converter, or the profile's own loaded for this book.
+// The batch's converter, or the profile's own, with the user's phrases, loaded for this book.
 text::LoadedConverter ConverterFor(const JobOptions& options) {
     if (options.converter) {
         return {options.converter, ""};
     }
-    text::LoadedConverter loaded = text::LoadConverter(options.profile);
+    text::LoadedConverter loaded = text::LoadConverter(options.profile, options.userPhrases);
     if (!loaded.converter) {
         loaded.error = "无法载入转换方式 " + std::string(text::InfoOf(options.profile).name) +
                        "：" + loaded.error;

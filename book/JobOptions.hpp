@@ -7,6 +7,7 @@
 
 #include "text/content/BookConventions.hpp"
 #include "text/convert/TextConverter.hpp"
+#include "text/phrase/UserPhrases.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
 // What a batch asks of every book's job.
@@ -15,6 +16,9 @@ struct JobOptions {
     text::Profile profile = text::Profile::Char;
     // The profile's converter, loaded once for the batch; null: the job loads its own.
     std::shared_ptr<const text::TextConverter> converter;
+    // The reader's phrases, ahead of the profile wherever the job loads the converter itself;
+    // null or empty: none.
+    std::shared_ptr<const text::UserPhrases> userPhrases;
     bool fontRule = true;               // add the e-reader font locations to the stylesheet
     text::BookConventions conventions;  // quotation marks and layout; none by default
     // Where the book's second name and unpack folder go; empty: beside the book.

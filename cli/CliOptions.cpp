@@ -52,6 +52,8 @@ std::optional<std::string> SetValue(CliOptions& options, std::string_view name,
                    ", not '" + value + "'";
         }
         options.jobs = *jobs;
+    } else if (name == "--phrases") {
+        options.phraseFiles.push_back(value);
     } else {
         if (!platform::CanCreateIn(value)) {
             return "--output-dir '" + value + "' is not a folder this user can write into";
@@ -63,7 +65,7 @@ std::optional<std::string> SetValue(CliOptions& options, std::string_view name,
 
 bool TakesValue(std::string_view name) {
     return name == "--archiver" || name == "--profile" || name == "--jobs" ||
-           name == "--output-dir" || name == "--layout";
+           name == "--output-dir" || name == "--layout" || name == "--phrases";
 }
 
 // Sets a flag option; false when name is none.
@@ -74,6 +76,8 @@ bool SetFlag(CliOptions& options, std::string_view name, bool& quietSeen, bool& 
         options.fontRule = false;
     } else if (name == "--quotes") {
         options.conventions.quotes = true;
+    } else if (name == "--no-user-phrases") {
+        options.perUserPhrases = false;
     } else if (name == "--quiet") {
         quietSeen = true;
         options.verbosity = Verbosity::Quiet;
@@ -137,6 +141,16 @@ ParsedCli ParseCliOptions(const std::vector<std::string>& arguments, unsigned de
     return {std::move(options), ""};
 }
 
+std::vector<std::string> PhraseFilesOf(const CliOptions& options, const std::string& perUserFile) {
+    std::vector<std::string> files;
+    if (options.perUserPhrases && !perUserFile.empty() &&
+        platform::TypeOf(perUserFile) != platform::EntryType::Missing) {
+        files.push_back(perUserFile);
+    }
+    files.insert(files.end(), options.phraseFiles.begin(), options.phraseFiles.end());
+    return files;
+}
+
 std::string CliUsageLine() {
     return "usage: corvela-cli [OPTION]... BOOK...\n";
 }
@@ -169,9 +183,14 @@ std::string CliUsage() {
            "  --jobs N           convert N books at a time (default: the number of cores);\n"
            "                     the books share the cores: max(cores, N) threads at most\n"
            "  --output-dir DIR   write the outputs into DIR under the books' own file names\n"
+           "  --phrases FILE     your own phrases, a \"KEY<tab>VALUE\" line each, ahead of the\n"
+           "                     profile's; may be given again (a later file wins for a key)\n"
+           "  --no-user-phrases  skip the per-user phrase file\n"
+           "                     ($XDG_CONFIG_HOME or ~/.config, then Corvela/phrases.txt)\n"
            "  --verbose          also print the job's notes on each book's files\n"
            "  --quiet            print nothing but the status lines\n"
            "  --help             print this text and exit\n"
            "\n"
-           "Exit status: 0 every book converted, 1 some book not converted, 2 usage error.\n";
+           "Exit status: 0 every book converted, 1 some book not converted, 2 usage error or\n"
+           "an unusable phrase file (no book is touched then).\n";
 }

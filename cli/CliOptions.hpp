@@ -19,6 +19,8 @@ struct CliOptions {
     unsigned jobs = 1;                  // books at a time
     std::string outputDir;              // empty: each output beside its book
     Verbosity verbosity = Verbosity::Normal;
+    std::vector<std::string> phraseFiles;  // --phrases, in the order given
+    bool perUserPhrases = true;            // false: --no-user-phrases
     std::vector<std::string> books;
     bool help = false;
 };
@@ -33,6 +35,10 @@ struct ParsedCli {
 // too). defaultJobs is what --jobs is when it is not given. Checks that an output folder is a
 // folder this process can write into.
 ParsedCli ParseCliOptions(const std::vector<std::string>& arguments, unsigned defaultJobs);
+
+// The phrase files to read, in order: the per-user file (perUserFile) when it is asked for and
+// exists, then the --phrases files, so that a file named on the command line wins.
+std::vector<std::string> PhraseFilesOf(const CliOptions& options, const std::string& perUserFile);
 
 // The usage text, ending in a line feed.
 std::string CliUsage();

@@ -1,13 +1,16 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 #include <stop_token>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "book/BatchRunner.hpp"
 #include "book/BookConverter.hpp"
+#include "book/UserPhraseFiles.hpp"
 #include "cli/CliOptions.hpp"
 #include "cli/CliReport.hpp"
 #include "platform/File.hpp"
@@ -22,8 +25,10 @@ void WriteStatusLine(const std::string& line) {
     std::fflush(stdout);
 }
 
-BatchOptions BatchOptionsOf(const CliOptions& options) {
+BatchOptions BatchOptionsOf(const CliOptions& options,
+                            std::shared_ptr<const text::UserPhrases> phrases) {
     BatchOptions batch;
+    batch.job.userPhrases = std::move(phrases);
     batch.job.archiverPath = options.archiverPath;
     batch.job.profile = options.profile;
     batch.job.fontRule = options.fontRule;
@@ -47,13 +52,20 @@ int main(int argc, char** argv) {
         std::fputs(CliUsage().c_str(), stdout);
         return 0;
     }
+    // An unusable phrase file stops everything before any book is touched.
+    UserPhrasesRead phrases = ReadUserPhrases(PhraseFilesOf(options, PerUserPhraseFile()));
+    if (phrases.error) {
+        std::fputs(("corvela-cli: " + DescribePhraseFileError(*phrases.error) + "\n").c_str(),
+                   stderr);
+        return 2;
+    }
     platform::ReportFileSizeLimitAsError();
     std::stop_source stop;
     platform::InterruptWatch interrupts(stop);
     CBookConverter job;
     CCliReport report(options.books, options.verbosity, ::isatty(STDERR_FILENO) == 1,
                       WriteStatusLine);
-    CBatchRunner(job, BatchOptionsOf(options))
+    CBatchRunner(job, BatchOptionsOf(options, std::move(phrases.phrases)))
         .Run(options.books, report.Callbacks(), stop.get_token());
     return report.Finish();
 }

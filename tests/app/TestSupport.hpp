@@ -31,11 +31,16 @@ class CRecordingPrompts : public CUserPrompts {
     }
     QStringList ChooseBooks(QWidget*) override { return BooksToChoose; }
     std::optional<QString> ChooseArchiver(QWidget*) override { return ArchiverToChoose; }
+    bool OpenInEditor(const QString& path) override {
+        Edited << path;
+        return EditorOpens;
+    }
     int OpenErrorBoxCount() const { return static_cast<int>(HeldBoxes.size()); }
 
-    QStringList Messages, Captions, Errors, BooksToChoose;
+    QStringList Messages, Captions, Errors, BooksToChoose, Edited;
     std::optional<QString> ArchiverToChoose;
     bool HoldErrorBoxes = false;
+    bool EditorOpens = true;
 
   private:
     std::vector<std::function<void()>> HeldBoxes;

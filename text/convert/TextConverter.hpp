@@ -19,6 +19,14 @@ class TextConverter {
     // The converted form of bytes, as above.
     std::string Convert(std::string_view bytes) const;
 
+  protected:
+    // Lets a converter that wraps another hand it a stretch already known to be well-formed,
+    // without checking it again.
+    static void ConvertWellFormedBy(const TextConverter& converter, std::string_view utf8,
+                                    std::string& out) {
+        converter.ConvertWellFormed(utf8, out);
+    }
+
   private:
     // Appends the converted form of a non-empty stretch of well-formed UTF-8 without zero bytes.
     virtual void ConvertWellFormed(std::string_view utf8, std::string& out) const = 0;

@@ -16,7 +16,8 @@ class OutputCursor {
     static constexpr std::size_t kPadding = 16;
 
     // Makes room for about expected more bytes at once.
-    OutputCursor(std::string& out, std::size_t expected) : out_(out), size_(out.size()) {
+    OutputCursor(std::string& out, std::size_t expected)
+        : out_(out), start_(out.size()), size_(out.size()) {
         out_.resize(size_ + expected + kPadding);
     }
     OutputCursor(const OutputCursor&) = delete;
@@ -48,11 +49,14 @@ class OutputCursor {
             Grow(length);
         }
     }
+    // Doubles the room of this cursor's own output, not the whole string: a cursor that appends
+    // a short stretch to a long text pays for its own bytes only.
     void Grow(std::size_t length) {
-        out_.resize(std::max(2 * out_.size(), size_ + length + kPadding));
+        out_.resize(size_ + std::max(out_.size() - start_, length) + kPadding);
     }
 
     std::string& out_;
+    std::size_t start_;  // where this cursor's output begins
     std::size_t size_;
 };
 

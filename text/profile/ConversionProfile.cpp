@@ -2,10 +2,12 @@
 
 #include <array>
 #include <stdexcept>
+#include <utility>
 
 #include "text/convert/CharacterTableConverter.hpp"
 #include "text/convert/ScriptMapping.hpp"
 #include "text/phrase/PhraseConverter.hpp"
+#include "text/phrase/UserPhraseConverter.hpp"
 
 #ifndef CORVELA_OPENCC_DATA_FOLDER
 #define CORVELA_OPENCC_DATA_FOLDER "/usr/share/opencc"
@@ -65,7 +67,9 @@ std::string OpenccDataFolder() {
     return CORVELA_OPENCC_DATA_FOLDER;
 }
 
-LoadedConverter LoadConverter(Profile profile) {
+namespace {
+
+LoadedConverter LoadProfileConverter(Profile profile) {
     if (profile == Profile::Char) {
         const CharacterTableMapping& mapping = SimplifiedToTraditional();
         if (mapping.LoadError() != 0) {
@@ -81,6 +85,17 @@ LoadedConverter LoadConverter(Profile profile) {
     } catch (const std::runtime_error& error) {
         return {nullptr, error.what()};
     }
+}
+
+}  // namespace
+
+LoadedConverter LoadConverter(Profile profile, const std::shared_ptr<const UserPhrases>& phrases) {
+    LoadedConverter loaded = LoadProfileConverter(profile);
+    if (loaded.converter && phrases && !phrases->Empty()) {
+        loaded.converter =
+            std::make_shared<UserPhraseConverter>(std::move(loaded.converter), phrases);
+    }
+    return loaded;
 }
 
 }  // namespace text

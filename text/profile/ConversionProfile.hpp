@@ -8,6 +8,7 @@
 
 #include "text/convert/ScriptDirection.hpp"
 #include "text/convert/TextConverter.hpp"
+#include "text/phrase/UserPhrases.hpp"
 
 // The conversion profiles a batch can choose: the one-to-one character table and OpenCC's
 // phrase-aware configurations of the same names, Simplified to Traditional and back.
@@ -40,8 +41,10 @@ struct LoadedConverter {
 };
 
 // Loads the converter of profile from the installed OpenCC data. A batch loads it once and
-// shares it among its books.
-LoadedConverter LoadConverter(Profile profile);
+// shares it among its books. With user phrases that hold any entry, the profile's converter
+// comes wrapped in a UserPhraseConverter; without, it is the profile's own.
+LoadedConverter LoadConverter(Profile profile,
+                              const std::shared_ptr<const UserPhrases>& phrases = nullptr);
 
 // The folder of OpenCC's installed configurations and dictionaries.
 std::string OpenccDataFolder();
