@@ -25,6 +25,7 @@ void WriteStatusLine(const std::string& line) {
 BatchOptions BatchOptionsOf(const CliOptions& options) {
     BatchOptions batch;
     batch.job.archiverPath = options.archiverPath;
+    batch.job.builtinZip = options.builtinZip;
     batch.job.profile = options.profile;
     batch.job.fontRule = options.fontRule;
     batch.jobs = options.jobs;
