@@ -59,6 +59,7 @@ void CBatchSession::BatchWorker(std::stop_token stop, std::vector<std::string> b
     options.pauseAfterBook = BookPause;
     options.job.profile = choice.profile;
     options.job.fontRule = choice.fontRule;
+    options.job.builtinZip = choice.builtinZip;
     BatchCallbacks callbacks;
     callbacks.bookStarting = [this, stop](std::size_t book, JobOptions& job) {
         return StartBook(stop, static_cast<int>(book), job);

@@ -7,6 +7,7 @@ namespace {
 
 constexpr const char* kProfileKey = "conversion/profile";
 constexpr const char* kFontRuleKey = "conversion/fontRule";
+constexpr const char* kBuiltinZipKey = "conversion/builtinZip";
 constexpr const char* kOrganisation = "Corvela";
 constexpr const char* kApplication = "Corvela";
 
@@ -19,6 +20,7 @@ ConversionChoice LoadConversionChoice() {
     const std::string name = settings.value(kProfileKey).toString().toStdString();
     choice.profile = text::ProfileNamed(name).value_or(choice.profile);
     choice.fontRule = settings.value(kFontRuleKey, choice.fontRule).toBool();
+    choice.builtinZip = settings.value(kBuiltinZipKey, choice.builtinZip).toBool();
     return choice;
 }
 
@@ -27,4 +29,5 @@ void SaveConversionChoice(const ConversionChoice& choice) {
     const std::string_view name = text::InfoOf(choice.profile).name;
     settings.setValue(kProfileKey, QString::fromUtf8(name.data(), static_cast<int>(name.size())));
     settings.setValue(kFontRuleKey, choice.fontRule);
+    settings.setValue(kBuiltinZipKey, choice.builtinZip);
 }

@@ -8,6 +8,7 @@
 struct ConversionChoice {
     text::Profile profile = text::Profile::Char;
     bool fontRule = true;
+    bool builtinZip = false;  // the built-in archive path instead of the archiver
 };
 
 // The choice saved last, or the defaults when none was saved or it names no profile.

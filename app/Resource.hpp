@@ -28,6 +28,7 @@ inline constexpr const char* kAboutItemText = "關於 Corvela(&A)...";  // IDS_A
 inline constexpr const char* kCloseItemText = "关闭(&C)";
 inline constexpr const char* kProfileMenuText = "轉換方式";
 inline constexpr const char* kFontRuleItemText = "加入字型規則";
+inline constexpr const char* kBuiltinZipItemText = "內建封裝";
 // The profiles' items in the menu, in the order of text::AllProfiles.
 inline constexpr const char* kProfileItemTexts[] = {
     "逐字轉換（char）",       "OpenCC 繁體（s2t）",
