@@ -176,8 +176,9 @@ TEST_F(BuiltinZipTest, RefusesHostileBooksBeforeWritingAnything) {
     }
 }
 
-// Names that lead out of the book, a link, GBK names from Windows, a Unicode Path field: the
-// built-in output holds what the tools' does, and nothing lands outside.
+// Names that lead out of the book, a link, GBK names from Windows, a Unicode Path field, UTF-16
+// text that starts like an audio frame, mimetype last: the built-in output holds what the
+// tools' does, mimetype first, UTF-8 names flagged, and nothing lands outside.
 TEST_F(BuiltinZipTest, TakesStrangeNamesAsTheToolsDo) {
     const auto gbk = [](const std::string& text) {
         return RunShellCommand("printf %s " + ShellQuoted(text) + " | iconv -f UTF-8 -t GB18030")
@@ -187,14 +188,20 @@ TEST_F(BuiltinZipTest, TakesStrangeNamesAsTheToolsDo) {
     const std::string unicode = "OEBPS/第二章.xhtml";
     std::string field;
     Put(field, {{0x7075, 2}, {5 + unicode.size(), 2}, {1, 1}, {Crc32(stored), 4}});
-    const std::string book = MakeBook(
-        "strange.epub",
-        {{"../../evil.xhtml", "<p>外面</p>"},
-         {"/abs/root.xhtml", "<p>根</p>"},
-         {"OEBPS/link.xhtml", "/etc/passwd", S_IFLNK | 0777},
-         {"OEBPS\\dos.xhtml", "<p>简</p>", S_IFREG | 0644, kMadeOnDos, 0},
-         {"OEBPS/" + gbk("章节/第一章.xhtml"), "<p>简体章</p>", S_IFREG | 0644, kMadeOnDos, 0},
-         {stored, "<p>简</p>", S_IFREG | 0644, kMadeOnDos, 0, field + unicode}});
+    std::vector<ZipEntryPlan> entries{
+        {"../../evil.xhtml", "<p>外面</p>"},
+        {"/abs/root.xhtml", "<p>根</p>"},
+        {"OEBPS/link.xhtml", "/etc/passwd", S_IFLNK | 0777},
+        {"OEBPS\\dos.xhtml", "<p>简</p>", S_IFREG | 0644, kMadeOnDos, 0},
+        {"OEBPS/" + gbk("章节/第一章.xhtml"), "<p>简体章</p>", S_IFREG | 0644, kMadeOnDos, 0},
+        {stored, "<p>简</p>", S_IFREG | 0644, kMadeOnDos, 0, field + unicode},
+        {"OEBPS/utf16.xhtml", std::string("\xFF\xFE<\0p\0>\0\x80\x7B\x53\x4F", 12)},
+        {"OEBPS/書.png", BinaryBytes(3), S_IFREG | 0644, kMadeOnUnix, 0}};
+    for (const ZipEntryPlan& entry : SampleBookEntries()) {
+        entries.push_back(entry);  // mimetype last
+    }
+    const std::string book = books + "/strange.epub";
+    WriteZip(book, entries);
     const auto [tools, builtin] = Both(book);
     ASSERT_TRUE(tools.IsConverted() && builtin.IsConverted()) << tools.reason << builtin.reason;
     const std::map<std::string, std::string> files = ReadArchive(temp / "builtin.epub");
@@ -202,11 +209,14 @@ TEST_F(BuiltinZipTest, TakesStrangeNamesAsTheToolsDo) {
     EXPECT_EQ(files.count("OEBPS/章節/第一章.xhtml") + files.count("evil.xhtml") +
                   files.count("OEBPS/第二章.xhtml"),
               3u);
+    EXPECT_EQ(files.at("OEBPS/utf16.xhtml"), "<p>簡體");
+    EXPECT_TRUE(StartsWithStoredMimetype(ReadFileBytes(temp / "builtin.epub")));
+    EXPECT_EQ(EntryFlags(temp / "builtin.epub").at("OEBPS/書.png"), std::pair(0x800, 0x800));
     EXPECT_EQ(NamesIn(temp.path()), (Names{"books", "state", "tools.epub", "builtin.epub"}));
 }
 
-// A deflated entry is inflated never past its declared size, and whole only under the bound; a
-// killed job's hidden output is removed by the next job in that folder.
+// A deflated entry is inflated never past its declared size, whole only under the bound, and
+// checked against its CRC; a killed job's hidden output is removed by the next job there.
 TEST_F(BuiltinZipTest, BoundsWhatItInflatesAndLeavesNothingAfterAKill) {
     const std::string tree = temp / "tree";
     std::filesystem::create_directories(tree + "/OEBPS");
@@ -215,22 +225,29 @@ TEST_F(BuiltinZipTest, BoundsWhatItInflatesAndLeavesNothingAfterAKill) {
     const std::string book = books + "/sized.epub";
     RunShellCommand("cd " + ShellQuoted(tree) + " && zip -qr " + ShellQuoted(book) + " OEBPS");
     const std::string made = ReadFileBytes(book);
-    const std::pair<std::uint32_t, std::string> claims[] = {
-        {100u << 20, "超过内存中转换的上限 64 MB），无法处理：OEBPS/big.txt"},
-        {100000, "解压后的大小与声明的不符"},
+    // Where a field lies before the name in the local and the central header, what it claims.
+    struct Claim {
+        std::size_t local, central;
+        std::uint32_t value;
+        std::string reason;
     };
-    for (const auto& [claimed, reason] : claims) {
+    const Claim claims[] = {
+        {8, 22, 100u << 20, "超过内存中转换的上限 64 MB），无法处理：OEBPS/big.txt"},
+        {8, 22, 100000, "解压后的大小与声明的不符"},
+        {16, 30, 0x12345678, "CRC 校验不符"},
+    };
+    for (const Claim& claim : claims) {
         std::string bytes = made;
-        for (std::size_t at :
-             {bytes.find("OEBPS/big.txt") - 8, bytes.rfind("OEBPS/big.txt") - 22}) {
+        for (std::size_t at : {bytes.find("OEBPS/big.txt") - claim.local,
+                               bytes.rfind("OEBPS/big.txt") - claim.central}) {
             for (int i = 0; i < 4; ++i) {
-                bytes[at + i] = static_cast<char>(claimed >> (8 * i));
+                bytes[at + i] = static_cast<char>(claim.value >> (8 * i));
             }
         }
         WriteFileBytes(book, bytes);
         const BookOutcome outcome = RunBoth(book, text::Profile::Char, true, OutputOf(book));
-        EXPECT_NE(outcome.reason.find(reason), std::string::npos) << claimed << outcome.reason;
-        EXPECT_EQ(Beside(), Names{"sized.epub"}) << claimed;
+        EXPECT_NE(outcome.reason.find(claim.reason), std::string::npos) << outcome.reason;
+        EXPECT_EQ(Beside(), Names{"sized.epub"}) << claim.reason;
     }
     const pid_t child = ::fork();
     if (child == 0) {
