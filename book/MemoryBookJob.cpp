@@ -19,7 +19,8 @@
 
 namespace {
 
-// zlib's level for converted entries: about a tenth larger than its default, at a fifth of its time.
+// zlib's level for converted entries: about a tenth larger than its default, in a fifth of
+// its time.
 constexpr int kDeflateLevel = 2;
 
 using Failure = std::optional<BookOutcome>;

@@ -15,6 +15,7 @@ constexpr std::uint64_t kZip64ExtraId = 0x0001;
 constexpr std::uint16_t kDescriptorFlag = 1u << 3;
 constexpr std::uint8_t kMadeOnUnix = 3;
 constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kSmallestChunk = 4 * 1024;  // enough for a stream's tables and first bytes
 
 // The Zip64 extra field's value for each of the header's full fields, in the order the field
 // keeps them (uncompressed size, compressed size, local header offset); false when it lacks one.
@@ -139,11 +140,13 @@ std::optional<std::string> RunInflate(const platform::File& book, const ZipEntry
     std::string chunk;
     std::uint64_t read = 0;
     int status = Z_OK;
+    // A few bytes wanted need no more than a few compressed ones.
+    const std::size_t most = std::clamp(out.size() * 4, kSmallestChunk, kChunk);
     stream.next_out = reinterpret_cast<Bytef*>(out.data());
     stream.avail_out = static_cast<uInt>(out.size());
     while (status == Z_OK && stream.avail_out > 0) {
         if (stream.avail_in == 0) {
-            const std::size_t count = std::min<std::uint64_t>(kChunk, entry.compressedSize - read);
+            const std::size_t count = std::min<std::uint64_t>(most, entry.compressedSize - read);
             if (count == 0 || !ReadExactly(book, entry.dataAt + read, count, chunk)) {
                 break;
             }
