@@ -64,6 +64,7 @@ void CBatchSession::BatchWorker(std::stop_token stop, std::vector<std::string> b
     options.job.fontRule = choice.fontRule;
     options.job.conventions = {choice.quotes, choice.layout};
     options.job.userPhrases = std::move(phrases);
+    options.job.builtinZip = choice.builtinZip;
     BatchCallbacks callbacks;
     callbacks.bookStarting = [this, stop](std::size_t book, JobOptions& job) {
         return StartBook(stop, static_cast<int>(book), job);

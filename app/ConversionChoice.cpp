@@ -11,6 +11,7 @@ constexpr const char* kQuotesKey = "conversion/quotes";
 constexpr const char* kLayoutKey = "conversion/layout";
 // The layouts as saved, in the order of text::PageLayout.
 constexpr const char* kLayoutNames[] = {"asBook", "vertical", "horizontal"};
+constexpr const char* kBuiltinZipKey = "conversion/builtinZip";
 constexpr const char* kOrganisation = "Corvela";
 constexpr const char* kApplication = "Corvela";
 
@@ -30,6 +31,7 @@ ConversionChoice LoadConversionChoice() {
             choice.layout = static_cast<text::PageLayout>(i);
         }
     }
+    choice.builtinZip = settings.value(kBuiltinZipKey, choice.builtinZip).toBool();
     return choice;
 }
 
@@ -41,4 +43,5 @@ void SaveConversionChoice(const ConversionChoice& choice) {
     settings.setValue(kQuotesKey, choice.quotes);
     settings.setValue(kLayoutKey,
                       QLatin1String(kLayoutNames[static_cast<std::size_t>(choice.layout)]));
+    settings.setValue(kBuiltinZipKey, choice.builtinZip);
 }

@@ -12,6 +12,7 @@ struct ConversionChoice {
     bool fontRule = true;
     bool quotes = false;
     text::PageLayout layout = text::PageLayout::AsBook;
+    bool builtinZip = false;  // the built-in archive path instead of the archiver
 };
 
 // The choice saved last, or the defaults when none was saved or it names no profile.

@@ -33,6 +33,7 @@ inline constexpr const char* kQuotesItemText = "引號「」";
 inline constexpr const char* kLayoutMenuText = "版面";
 // The layouts' items, in the order of text::PageLayout.
 inline constexpr const char* kLayoutItemTexts[] = {"依原書", "直排", "橫排"};
+inline constexpr const char* kBuiltinZipItemText = "內建封裝";
 // The profiles' items in the menu, in the order of text::AllProfiles.
 inline constexpr const char* kProfileItemTexts[] = {
     "逐字轉換（char）",       "OpenCC 繁體（s2t）",

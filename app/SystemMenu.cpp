@@ -15,8 +15,21 @@ QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
-// The submenu of the profiles, a separator between those of each direction, and the font-rule
-// switch; a choice is saved as it is made.
+// A checkable item of the conversion menu for the switch on, saved as it changes.
+void AddSwitch(QMenu& conversion, const char* text, const QString& name, bool& on,
+               ConversionChoice& choice) {
+    QAction* item = conversion.addAction(Text(text));
+    item->setObjectName(name);
+    item->setCheckable(true);
+    item->setChecked(on);
+    QObject::connect(item, &QAction::toggled, &conversion, [&choice, &on](bool checked) {
+        on = checked;
+        SaveConversionChoice(choice);
+    });
+}
+
+// The submenu of the profiles, a separator between those of each direction, the switches of the
+// font rule, the quotation marks and the built-in archive path; a choice is saved as it is made.
 void FillConversionMenu(QMenu& conversion, QActionGroup& profiles, ConversionChoice& choice) {
     conversion.setObjectName(QStringLiteral("ConversionMenu"));
     text::ScriptDirection direction = text::AllProfiles().front().direction;
@@ -38,22 +51,10 @@ void FillConversionMenu(QMenu& conversion, QActionGroup& profiles, ConversionCho
         });
     }
     conversion.addSeparator();
-    QAction* fontRule = conversion.addAction(Text(kFontRuleItemText));
-    fontRule->setObjectName(QStringLiteral("FontRule"));
-    fontRule->setCheckable(true);
-    fontRule->setChecked(choice.fontRule);
-    QObject::connect(fontRule, &QAction::toggled, &conversion, [&choice](bool on) {
-        choice.fontRule = on;
-        SaveConversionChoice(choice);
-    });
-    QAction* quotes = conversion.addAction(Text(kQuotesItemText));
-    quotes->setObjectName(QStringLiteral("Quotes"));
-    quotes->setCheckable(true);
-    quotes->setChecked(choice.quotes);
-    QObject::connect(quotes, &QAction::toggled, &conversion, [&choice](bool on) {
-        choice.quotes = on;
-        SaveConversionChoice(choice);
-    });
+    AddSwitch(conversion, kFontRuleItemText, QStringLiteral("FontRule"), choice.fontRule, choice);
+    AddSwitch(conversion, kQuotesItemText, QStringLiteral("Quotes"), choice.quotes, choice);
+    AddSwitch(conversion, kBuiltinZipItemText, QStringLiteral("BuiltinZip"), choice.builtinZip,
+              choice);
 }
 
 // The submenu of the layouts, one checked; a choice is saved as it is made.

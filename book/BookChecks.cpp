@@ -19,7 +19,7 @@ namespace {
 constexpr const char* kNotZip = "书不是 ZIP 文件或已损坏（读不出它的条目目录）";
 constexpr const char* kEncrypted = "书中有加密条目，无法处理：";
 constexpr std::uint64_t kMebibyte = 1024 * 1024;
-constexpr std::uint64_t kLeastMargin = 64 * kMebibyte;
+constexpr std::uint64_t kLeastMargin = kMebibyte;
 
 std::uint64_t SaturatingSum(std::uint64_t a, std::uint64_t b) {
     return b > UINT64_MAX - a ? UINT64_MAX : a + b;
@@ -84,19 +84,15 @@ std::optional<std::string> CheckOneReading(const CentralDirectory& directory) {
 }  // namespace
 
 std::uint64_t SpaceMargin(std::uint64_t needed) {
-    return std::max(kLeastMargin, needed / 20);
+    return kLeastMargin + needed / 20;
 }
 
-std::optional<std::string> CheckBeforeUnpack(const std::string& bookPath,
-                                             const std::string& folder) {
-    std::optional<platform::File> book = platform::File::OpenForReading(bookPath);
-    if (!book) {
-        return platform::ReasonOf("无法打开书文件", errno);
-    }
-    const std::optional<CentralDirectory> directory = ReadCentralDirectory(*book);
-    std::uint64_t unpacked = 0;
+std::optional<std::string> CheckDirectory(const std::string& bookPath,
+                                          const std::optional<CentralDirectory>& directory,
+                                          std::uint64_t& unpacked) {
     std::string encrypted;
     std::string tooLong;
+    unpacked = 0;
     const bool whole =
         directory && ForEachEntry(directory->bytes, [&](const DirectoryEntry& entry) {
             if (entry.encrypted && encrypted.empty()) {
@@ -120,16 +116,35 @@ std::optional<std::string> CheckBeforeUnpack(const std::string& bookPath,
     if (!tooLong.empty()) {
         return "书中有条目的路径太长，系统无法解出：" + Beginning(tooLong, 200) + "…";
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckFreeSpace(const std::string& folder, std::uint64_t needed,
+                                          const std::string& task) {
+    const std::optional<std::uint64_t> free = platform::FreeSpace(folder);
+    if (free && *free < needed) {
+        return "磁盘空间不足：" + task + "这本书需要约 " + InMebibytes(needed) + "，" + folder +
+               " 只剩 " + InMebibytes(*free);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckBeforeUnpack(const std::string& bookPath,
+                                             const std::string& folder) {
+    std::optional<platform::File> book = platform::File::OpenForReading(bookPath);
+    if (!book) {
+        return platform::ReasonOf("无法打开书文件", errno);
+    }
+    std::uint64_t unpacked = 0;
+    if (std::optional<std::string> refusal =
+            CheckDirectory(bookPath, ReadCentralDirectory(*book), unpacked)) {
+        return refusal;
+    }
     const std::uint64_t bookSize = book->Size().value_or(0);
     // The unpacked tree, a relabelled copy of the book and the output beside it.
     const std::uint64_t needed = SaturatingSum(SaturatingSum(unpacked, SpaceMargin(unpacked)),
                                                SaturatingSum(bookSize, bookSize));
-    const std::optional<std::uint64_t> free = platform::FreeSpace(folder);
-    if (free && *free < needed) {
-        return "磁盘空间不足：解包这本书需要约 " + InMebibytes(needed) + "，" + folder + " 只剩 " +
-               InMebibytes(*free);
-    }
-    return std::nullopt;
+    return CheckFreeSpace(folder, needed, "解包");
 }
 
 std::optional<std::string> CheckEverythingPacked(const std::string& packed,

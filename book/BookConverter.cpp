@@ -9,6 +9,7 @@
 
 #include "book/BookChecks.hpp"
 #include "book/FontRuleStep.hpp"
+#include "book/MemoryBookJob.hpp"
 #include "book/archive/Archiver.hpp"
 #include "book/archive/EntryNames.hpp"
 #include "book/archive/ZipNameRelabel.hpp"
@@ -242,8 +243,10 @@ text::LoadedConverter ConverterFor(const JobOptions& options) {
 
 // The message that refuses the paths, or nullptr when the job can take them.
 const char* RefusalOf(const std::string& archiverPath, const std::string& bookPath,
-                      const std::string& outputPath) {
-    if (HoldsQuote(archiverPath) || HoldsQuote(bookPath) || HoldsQuote(outputPath)) {
+                      const std::string& outputPath, bool builtinZip) {
+    // Only the archivers' command lines cannot hold a quotation mark.
+    if (!builtinZip &&
+        (HoldsQuote(archiverPath) || HoldsQuote(bookPath) || HoldsQuote(outputPath))) {
         return kPathHoldsQuote;
     }
     if (!HasExtension(bookPath)) {
@@ -317,14 +320,14 @@ BookOutcome Shown(BookOutcome outcome) {
 
 BookOutcome CBookConverter::ConvertBook(const JobOptions& options, const std::string& bookPath,
                                         const std::string& outputPath, std::stop_token stop) {
-    const std::string& archiverPath = options.archiverPath;
+    const std::string archiverPath = options.builtinZip ? "" : options.archiverPath;
     if (!archiverPath.empty() && !FileExists(archiverPath)) {
         return BookOutcome::Refused(kWinRarPathWrong, kWinRarPathWrong);
     }
     if (!platform::File::OpenForReading(bookPath)) {
         return Shown(BookOutcome::Failed(platform::ReasonOf("无法打开书文件", errno)));
     }
-    if (const char* refusal = RefusalOf(archiverPath, bookPath, outputPath)) {
+    if (const char* refusal = RefusalOf(archiverPath, bookPath, outputPath, options.builtinZip)) {
         return BookOutcome::Refused(refusal, refusal);
     }
     // The book is the file its name leads to: a symbolic link is followed once, here, and every
@@ -333,12 +336,16 @@ BookOutcome CBookConverter::ConvertBook(const JobOptions& options, const std::st
     if (!book) {
         return Shown(BookOutcome::Failed(platform::ReasonOf("无法找到书文件 " + bookPath, errno)));
     }
-    if (HoldsQuote(*book)) {
+    if (HoldsQuote(*book) && !options.builtinZip) {
         return BookOutcome::Refused(kPathHoldsQuote, kPathHoldsQuote);
     }
     const text::LoadedConverter loaded = ConverterFor(options);
     if (!loaded.converter) {
         return Shown(BookOutcome::Failed(loaded.error));
+    }
+    if (options.builtinZip) {
+        return Shown(ConvertInMemory(options, *loaded.converter, *book,
+                                     platform::AbsolutePath(outputPath), stop));
     }
     // zip runs inside the unpack folder: every name it is given must be a full path.
     return Shown(ConvertResolved(options, *loaded.converter, *book,

@@ -37,12 +37,13 @@ NameRank RankOf(const std::string& name, bool underHiddenFolder) {
 // One search of FindStylesheetUnder: the best file found so far, or why the search failed.
 class StylesheetSearch {
   public:
-    explicit StylesheetSearch(const std::string& root) : root_(root) {}
+    StylesheetSearch(const std::string& root, const BookFileAccess& files)
+        : root_(root), files_(files) {}
 
     // Walks folder, depth first in byte order; true once the search is over (the best rank
     // found, or a failure).
     bool Walk(const std::string& folder, bool hidden) {
-        std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
+        std::optional<std::vector<FolderEntry>> entries = files_.list(folder);
         if (!entries) {
             failure_ = platform::ReasonOf("查找样式表时无法读取文件夹 " + Shown(folder), errno);
             return true;
@@ -72,17 +73,13 @@ class StylesheetSearch {
         if (rank >= bestRank_) {
             return false;
         }
-        std::string head(text::kSignatureLength, '\0');
-        std::optional<platform::File> file = platform::File::OpenForReading(path);
-        const std::optional<std::size_t> got =
-            file ? file->Read(head.data(), head.size()) : std::nullopt;
-        if (!got) {
+        const std::optional<std::string> head = files_.head(path);
+        if (!head) {
             failure_ = platform::ReasonOf("查找样式表时无法读取 " + Shown(path), errno);
             return true;
         }
-        head.resize(*got);
         // UTF-16 text may begin like an audio frame; its byte order mark says it is text.
-        if (text::HasUtf16ByteOrderMark(head) || !text::HasBinarySignature(head)) {
+        if (text::HasUtf16ByteOrderMark(*head) || !text::HasBinarySignature(*head)) {
             best_ = path;
             bestRank_ = rank;
         }
@@ -94,6 +91,7 @@ class StylesheetSearch {
     }
 
     const std::string& root_;
+    const BookFileAccess& files_;
     std::string best_;
     NameRank bestRank_ = NameRank::None;
     std::optional<std::string> failure_;
@@ -106,10 +104,23 @@ void Note(const JobOptions& options, const std::string& line) {
     }
 }
 
-}  // namespace
+// The first bytes of the file at path on disk; nullopt with errno set when it cannot be read.
+std::optional<std::string> HeadOnDisk(const std::string& path) {
+    std::string head(text::kSignatureLength, '\0');
+    std::optional<platform::File> file = platform::File::OpenForReading(path);
+    const std::optional<std::size_t> got =
+        file ? file->Read(head.data(), head.size()) : std::nullopt;
+    if (!got) {
+        return std::nullopt;
+    }
+    head.resize(*got);
+    return head;
+}
 
-std::optional<std::string> FindStylesheetUnder(const std::string& root, std::string& out) {
-    StylesheetSearch search(root);
+// The stylesheet under root as files shows it into out; the reason when it cannot be read.
+std::optional<std::string> FindStylesheetIn(const std::string& root, const BookFileAccess& files,
+                                            std::string& out) {
+    StylesheetSearch search(root, files);
     search.Walk(root, false);
     if (search.Failure()) {
         return search.Failure();
@@ -120,9 +131,20 @@ std::optional<std::string> FindStylesheetUnder(const std::string& root, std::str
     return std::nullopt;
 }
 
-std::optional<BookOutcome> AddFontRule(const JobOptions& options, const std::string& root) {
+}  // namespace
+
+BookFileAccess FilesOnDisk() {
+    return {SortedEntries, HeadOnDisk, ReplaceFileContents};
+}
+
+std::optional<std::string> FindStylesheetUnder(const std::string& root, std::string& out) {
+    return FindStylesheetIn(root, FilesOnDisk(), out);
+}
+
+std::optional<BookOutcome> AddFontRule(const JobOptions& options, const std::string& root,
+                                       const BookFileAccess& files) {
     std::string stylesheet;
-    if (std::optional<std::string> unreadable = FindStylesheetUnder(root, stylesheet)) {
+    if (std::optional<std::string> unreadable = FindStylesheetIn(root, files, stylesheet)) {
         return BookOutcome::Failed(*unreadable);
     }
     if (stylesheet.empty()) {
@@ -147,7 +169,7 @@ std::optional<BookOutcome> AddFontRule(const JobOptions& options, const std::str
         return withRule;
     };
     const auto note = [&options](std::string_view line) { Note(options, std::string(line)); };
-    if (std::optional<std::string> failure = ReplaceFileContents(stylesheet, name, inject, note)) {
+    if (std::optional<std::string> failure = files.rewrite(stylesheet, name, inject, note)) {
         return BookOutcome::Failed("无法加入字型规则：" + *failure);
     }
     // A stylesheet whose bytes disagree with its encoding is left as it is (the note above says

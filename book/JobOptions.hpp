@@ -13,6 +13,9 @@
 // What a batch asks of every book's job.
 struct JobOptions {
     std::string archiverPath;  // the WinRAR program; empty: zip and unzip
+    // Read and write the book in place with the built-in archive path: no archiver, nothing
+    // unpacked; archiverPath is then not used.
+    bool builtinZip = false;
     text::Profile profile = text::Profile::Char;
     // The profile's converter, loaded once for the batch; null: the job loads its own.
     std::shared_ptr<const text::TextConverter> converter;

@@ -72,6 +72,8 @@ bool TakesValue(std::string_view name) {
 bool SetFlag(CliOptions& options, std::string_view name, bool& quietSeen, bool& verboseSeen) {
     if (name == "--help") {
         options.help = true;
+    } else if (name == "--builtin-zip") {
+        options.builtinZip = true;
     } else if (name == "--no-font-rule") {
         options.fontRule = false;
     } else if (name == "--quotes") {
@@ -102,6 +104,7 @@ ParsedCli ParseCliOptions(const std::vector<std::string>& arguments, unsigned de
     bool optionsEnded = false;
     bool quietSeen = false;
     bool verboseSeen = false;
+    bool archiverSeen = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (optionsEnded || !argument.starts_with('-') || argument == "-") {
@@ -128,12 +131,16 @@ ParsedCli ParseCliOptions(const std::vector<std::string>& arguments, unsigned de
             if (std::optional<std::string> reason = SetValue(options, name, value)) {
                 return Refused(*reason);
             }
+            archiverSeen = archiverSeen || name == "--archiver";
         } else if (equals != std::string::npos || !SetFlag(options, name, quietSeen, verboseSeen)) {
             return Refused("unknown option " + argument);
         }
     }
     if (quietSeen && verboseSeen) {
         return Refused("--quiet and --verbose exclude each other");
+    }
+    if (options.builtinZip && archiverSeen) {
+        return Refused("--builtin-zip and --archiver exclude each other");
     }
     if (!options.help && options.books.empty()) {
         return Refused("no book given");
@@ -172,6 +179,7 @@ std::string CliUsage() {
            "\n"
            "  --archiver PATH    unpack and pack with the WinRAR program at PATH\n"
            "                     (default: unzip and zip from PATH)\n"
+           "  --builtin-zip      read and write the books in place, without unzip and zip\n"
            "  --profile NAME     how to convert (default: char):\n" +
            profiles +
            "  --no-font-rule     leave the stylesheet's rules as the book has them\n"

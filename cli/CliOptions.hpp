@@ -13,6 +13,7 @@ enum class Verbosity { Quiet, Normal, Verbose };
 // What the command line asks for.
 struct CliOptions {
     std::string archiverPath;  // empty: zip and unzip
+    bool builtinZip = false;   // the built-in archive path instead of an archiver
     text::Profile profile = text::Profile::Char;
     bool fontRule = true;
     text::BookConventions conventions;  // --quotes, --layout

@@ -30,6 +30,7 @@ BatchOptions BatchOptionsOf(const CliOptions& options,
     BatchOptions batch;
     batch.job.userPhrases = std::move(phrases);
     batch.job.archiverPath = options.archiverPath;
+    batch.job.builtinZip = options.builtinZip;
     batch.job.profile = options.profile;
     batch.job.fontRule = options.fontRule;
     batch.job.conventions = options.conventions;

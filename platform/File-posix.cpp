@@ -46,6 +46,10 @@ std::optional<File> File::CreateAlways(const std::string& path) {
     return Open(path, O_WRONLY | O_CREAT | O_TRUNC);
 }
 
+std::optional<File> File::CreateNew(const std::string& path) {
+    return Open(path, O_WRONLY | O_CREAT | O_EXCL);
+}
+
 File::File(File&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
 
 File& File::operator=(File&& other) noexcept {
@@ -89,6 +93,31 @@ std::optional<std::size_t> File::Read(void* buffer, std::size_t count) {
         done += static_cast<std::size_t>(got);
     }
     return done;
+}
+
+std::optional<std::size_t> File::ReadAt(std::uint64_t offset, void* buffer,
+                                        std::size_t count) const {
+    auto* bytes = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got =
+            ::pread(descriptor_, bytes + done, count - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+bool File::Sync() {
+    return ::fsync(descriptor_) == 0;
 }
 
 std::size_t File::Write(const void* data, std::size_t count) {

@@ -20,6 +20,8 @@ class File {
     static std::optional<File> OpenForReading(const std::string& path);
     // Creates the file, or empties an existing one, for writing; nullopt when that fails.
     static std::optional<File> CreateAlways(const std::string& path);
+    // Creates a new file for writing, never opening one that exists; nullopt when that fails.
+    static std::optional<File> CreateNew(const std::string& path);
 
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
@@ -35,6 +37,11 @@ class File {
     // Writes all count bytes at the current position; returns the bytes written before any
     // error, so a result below count means the write failed.
     std::size_t Write(const void* data, std::size_t count);
+    // Reads up to count bytes at offset without moving the position, as Read does: several
+    // threads may read one file at once.
+    std::optional<std::size_t> ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const;
+    // Flushes what was written to the disk; false on failure.
+    bool Sync();
     // Moves the position to offset bytes from the start; false on failure.
     bool SeekTo(std::uint64_t offset);
     // Cuts or extends the file to size bytes; false on failure.

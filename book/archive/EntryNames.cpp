@@ -122,6 +122,10 @@ std::vector<std::string> PathParts(const DirectoryEntry& entry, bool decode) {
     return parts;
 }
 
+bool NamesFolder(const DirectoryEntry& entry) {
+    return AsUnzipSplitsIt(entry).ends_with('/');
+}
+
 std::optional<NameProblem> FindNameProblem(const std::string& directory) {
     const bool decode = DecodesNames(directory);
     std::optional<NameProblem> problem;
@@ -140,7 +144,7 @@ std::optional<NameProblem> FindNameProblem(const std::string& directory) {
         if (parts.empty()) {
             return;
         }
-        if (AsUnzipSplitsIt(entry).ends_with('/')) {
+        if (NamesFolder(entry)) {
             folders.insert(path);
         } else {
             files.push_back(path);

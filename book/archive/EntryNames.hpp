@@ -28,6 +28,9 @@ bool DecodesNames(const std::string& directory);
 // and each part in the code page decoded when decode is true.
 std::vector<std::string> PathParts(const DirectoryEntry& entry, bool decode);
 
+// True when unzip takes the entry for a folder: its name, as unzip splits it, ends in a slash.
+bool NamesFolder(const DirectoryEntry& entry);
+
 // Why the directory's names cannot be unpacked as they stand, with the entry that shows it.
 struct NameProblem {
     enum class Kind { ControlCharacter, Twice, FileAndFolder };

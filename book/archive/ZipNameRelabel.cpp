@@ -29,8 +29,8 @@ bool HoldsNonAscii(std::string_view name) {
     return std::any_of(name.begin(), name.end(), [](char c) { return (c & 0x80) != 0; });
 }
 
-// Relabels the entry whose header starts at `at` when unzip would garble its name; true when it
-// did.
+}  // namespace
+
 bool RelabelEntry(std::string& directory, std::size_t at, std::string_view name) {
     if (!IsRecodedHost(directory[at + 5]) || !HoldsNonAscii(name)) {
         return false;
@@ -42,8 +42,6 @@ bool RelabelEntry(std::string& directory, std::size_t at, std::string_view name)
                (folder ? kUnixFolderMode : kUnixFileMode) << 16 | (attributes & 0xFFFF), 4);
     return true;
 }
-
-}  // namespace
 
 std::optional<CentralDirectoryPatch> RelabelUtf8Names(const std::string& archivePath) {
     std::optional<platform::File> file = platform::File::OpenForReading(archivePath);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // New bytes for a ZIP archive's central directory, to be written at offset.
 struct CentralDirectoryPatch {
@@ -18,6 +19,10 @@ struct CentralDirectoryPatch {
 // gives GBK names their UTF-8 form); nullopt when no entry needs it or the directory cannot be read
 // (the unpack then goes on with the archive as it is, and unzip judges it).
 std::optional<CentralDirectoryPatch> RelabelUtf8Names(const std::string& archivePath);
+
+// Relabels the central header that starts at `at` of directory, naming name, as made on Unix
+// when unzip would garble its name; true when it did.
+bool RelabelEntry(std::string& directory, std::size_t at, std::string_view name);
 
 // Writes patch into the existing file at path; false when that fails.
 bool ApplyCentralDirectoryPatch(const std::string& path, const CentralDirectoryPatch& patch);

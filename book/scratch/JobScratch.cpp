@@ -89,6 +89,34 @@ std::optional<std::string> JobScratch::MakeSecondName(const std::string& book,
                 [&book](const std::string& name) { return platform::CopyNoReplace(book, name); });
 }
 
+std::optional<platform::File> JobScratch::MakeFile(const std::string& beside, std::string& path) {
+    const std::string temporary = TemporaryName(beside);
+    if (!journal_) {
+        error_ = journalError_;
+        return std::nullopt;
+    }
+    std::optional<platform::File> file;
+    if (journal_->WillCreate(temporary, ScratchKind::Copy)) {
+        file = platform::File::CreateNew(temporary);
+    }
+    const std::optional<platform::FileIdentity> identity =
+        file ? platform::IdentityOf(temporary) : std::nullopt;
+    if (!identity) {
+        Fail();
+        if (file) {
+            platform::RemoveFile(temporary);
+        }
+        return std::nullopt;
+    }
+    entries_.push_back({temporary, ScratchKind::Copy, *identity});
+    if (!journal_->Created(temporary, ScratchKind::Copy, *identity)) {
+        Fail();
+        return std::nullopt;
+    }
+    path = temporary;
+    return file;
+}
+
 void JobScratch::Remove(const std::string& path) {
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
         if (it->path == path && RemoveScratchEntry(it->path, it->kind, it->identity)) {

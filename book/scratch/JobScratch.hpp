@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "book/scratch/JobJournal.hpp"
+#include "platform/File.hpp"
 
 // What one book's job makes beside the book: the archive's second name, the unpack folder and
 // the folder of the output while it is packed. Each entry is recorded in the job's journal
@@ -30,6 +31,10 @@ class JobScratch {
     // MakeFolder. A book that is not a file of its own (a symbolic link) is refused (ELOOP).
     std::optional<std::string> MakeSecondName(const std::string& book, const std::string& wanted,
                                               bool copy);
+    // Creates a new file under a hidden name of the job's own in the folder of beside, open for
+    // writing, with its path in path; nullopt with Error() telling why. The file keeps that name
+    // until the job moves it: once moved, nothing is left to remove.
+    std::optional<platform::File> MakeFile(const std::string& beside, std::string& path);
     // Removes the entry that the job made at path at once.
     void Remove(const std::string& path);
     // Records which folder the book was unpacked into.

@@ -49,8 +49,12 @@ ScratchNames PlanScratchNames(const std::string& book, const std::string& output
     return {folder, stem + ".zip", stem, output + ".partial"};
 }
 
+std::optional<std::string> OutputNameTooLong(const std::string& output) {
+    return Exceeds(output, "输出文件名");
+}
+
 std::optional<std::string> NameTooLong(const ScratchNames& names, const std::string& output) {
-    if (std::optional<std::string> reason = Exceeds(output, "输出文件名")) {
+    if (std::optional<std::string> reason = OutputNameTooLong(output)) {
         return reason;
     }
     for (const auto& [wanted, beforeExtension] : {std::pair{names.archive, true},

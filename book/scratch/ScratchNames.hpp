@@ -26,3 +26,7 @@ ScratchNames PlanScratchNames(const std::string& book, const std::string& output
 // The reason that refuses the book when the output's name, or a name the job would make (its
 // last variant included), is longer than the file system of its folder takes.
 std::optional<std::string> NameTooLong(const ScratchNames& names, const std::string& output);
+
+// The reason that refuses the book when the output's name is longer than the file system of its
+// folder takes.
+std::optional<std::string> OutputNameTooLong(const std::string& output);

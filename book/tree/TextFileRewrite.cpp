@@ -13,7 +13,7 @@
 
 namespace {
 
-std::string FileNameOf(const std::string& path) {
+std::string_view FileNameOf(std::string_view path) {
     return path.substr(path.rfind('/') + 1);
 }
 
@@ -39,8 +39,8 @@ std::optional<std::string> ReadWhole(const std::string& path) {
 
 // How the book file at path with these bytes is read as UTF-8: markup and stylesheets may be
 // in another encoding, any other file is taken as it is.
-text::Utf8Reading ReadingOf(const std::string& path, std::string_view bytes) {
-    switch (text::BookTextKindOf(FileNameOf(path))) {
+text::Utf8Reading ReadingOf(std::string_view fileName, std::string_view bytes) {
+    switch (text::BookTextKindOf(fileName)) {
         case text::BookTextKind::Markup:
             return text::ReadAsUtf8(bytes, text::DeclarationSyntax::Markup);
         case text::BookTextKind::Stylesheet:
@@ -73,6 +73,22 @@ std::string NoteOn(const std::string& shownName, const text::Utf8Reading& readin
 
 }  // namespace
 
+Rewrite RewriteContents(std::string_view fileName, const std::string& shownName,
+                        std::string_view bytes, const ContentTransform& transform) {
+    text::Utf8Reading reading = ReadingOf(fileName, bytes);
+    Rewrite rewrite{std::nullopt, NoteOn(shownName, reading)};
+    if (reading.reading == text::Reading::Decoded) {
+        rewrite.contents = transform(reading.text);
+        if (!rewrite.contents) {
+            rewrite.contents = std::move(reading.text);
+        }
+    } else if (reading.reading == text::Reading::AsItIs ||
+               reading.reading == text::Reading::Utf8DespiteDeclaration) {
+        rewrite.contents = transform(bytes);
+    }
+    return rewrite;
+}
+
 std::optional<std::string> ReplaceFileContents(const std::string& path,
                                                const std::string& shownName,
                                                const ContentTransform& transform,
@@ -83,29 +99,19 @@ std::optional<std::string> ReplaceFileContents(const std::string& path,
             const int error = errno;
             return platform::ReasonOf("无法读取 " + shownName, error);
         }
-        text::Utf8Reading reading = ReadingOf(path, *bytes);
-        const std::string line = NoteOn(shownName, reading);
+        const Rewrite rewrite = RewriteContents(FileNameOf(path), shownName, *bytes, transform);
         const auto tell = [&] {
-            if (note && !line.empty()) {
-                note(line);
+            if (note && !rewrite.note.empty()) {
+                note(rewrite.note);
             }
         };
-        std::optional<std::string> replaced;
-        if (reading.reading == text::Reading::Decoded) {
-            replaced = transform(reading.text);
-            if (!replaced) {
-                replaced = std::move(reading.text);
-            }
-        } else if (reading.reading == text::Reading::AsItIs ||
-                   reading.reading == text::Reading::Utf8DespiteDeclaration) {
-            replaced = transform(*bytes);
-        }
-        if (!replaced) {
+        if (!rewrite.contents) {
             tell();
             return std::nullopt;
         }
         platform::ReplacementFile replacement(path);
-        if (replacement.Opened() && replacement.Write(replaced->data(), replaced->size()) &&
+        if (replacement.Opened() &&
+            replacement.Write(rewrite.contents->data(), rewrite.contents->size()) &&
             replacement.Commit()) {
             tell();
             return std::nullopt;
@@ -116,21 +122,29 @@ std::optional<std::string> ReplaceFileContents(const std::string& path,
     }
 }
 
+ContentTransform TextConversionOf(std::string_view fileName, const TextConversion& conversion) {
+    const text::BookTextKind kind = text::BookTextKindOf(fileName);
+    return [kind, &conversion](std::string_view bytes) -> std::optional<std::string> {
+        if (!text::IsTakenForUtf8Text(bytes)) {
+            return std::nullopt;
+        }
+        std::string converted = text::ConvertBookText(bytes, kind, conversion.converter,
+                                                      conversion.profile, conversion.conventions);
+        if (converted == bytes) {
+            return std::nullopt;
+        }
+        return converted;
+    };
+}
+
+bool MayBeText(std::string_view fileName, std::string_view head) {
+    // Markup and stylesheets may be in UTF-16, whose start can look like an audio frame.
+    return text::BookTextKindOf(fileName) != text::BookTextKind::PlainText ||
+           !text::HasBinarySignature(head);
+}
+
 std::optional<std::string> ConvertTextFile(const std::string& path, const std::string& shownName,
                                            const TextConversion& conversion, const FileNote& note) {
-    const text::BookTextKind kind = text::BookTextKindOf(FileNameOf(path));
-    return ReplaceFileContents(
-        path, shownName,
-        [&](std::string_view bytes) -> std::optional<std::string> {
-            if (!text::IsTakenForUtf8Text(bytes)) {
-                return std::nullopt;
-            }
-            std::string converted = text::ConvertBookText(
-                bytes, kind, conversion.converter, conversion.profile, conversion.conventions);
-            if (converted == bytes) {
-                return std::nullopt;
-            }
-            return converted;
-        },
-        note);
+    return ReplaceFileContents(path, shownName, TextConversionOf(FileNameOf(path), conversion),
+                               note);
 }

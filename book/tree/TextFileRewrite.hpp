@@ -15,6 +15,21 @@ using ContentTransform = std::function<std::optional<std::string>(std::string_vi
 // Takes a note on a file worth a word to the user, a line without a line feed.
 using FileNote = std::function<void(std::string_view line)>;
 
+// What a file's content becomes: its new content, or nullopt when it stays as it is, and the
+// note worth a word to the user (empty when there is none).
+struct Rewrite {
+    std::optional<std::string> contents;
+    std::string note;
+};
+
+// The content of the book file named fileName (its last component) that holds bytes, once
+// transform has been applied: markup and stylesheets in UTF-16 or a declared GB encoding reach
+// transform in UTF-8 with their declarations saying UTF-8 and come back so even when transform
+// leaves them; one whose declaration and bytes disagree stays as it is. The note names the file
+// as shownName. Throws std::bad_alloc when memory runs out.
+Rewrite RewriteContents(std::string_view fileName, const std::string& shownName,
+                        std::string_view bytes, const ContentTransform& transform);
+
 // Reads the file at path whole and, when transform gives new content, writes that to a new file
 // beside it with its permission bits, which then replaces it whole, so the file is never left
 // half written. A markup file or stylesheet (by its name) in UTF-16 or a declared GB encoding
@@ -33,6 +48,15 @@ struct TextConversion {
     text::Profile profile;
     text::BookConventions conventions = {};
 };
+
+// The text step's transform of the file named fileName: the converted text of content taken for
+// UTF-8 text, nullopt when it is not taken for text or does not change. Keeps a reference to
+// conversion.
+ContentTransform TextConversionOf(std::string_view fileName, const TextConversion& conversion);
+
+// False when the first bytes of the file named fileName (text::kSignatureLength of them, or the
+// whole file when shorter) show that the text step leaves it as it is whatever follows.
+bool MayBeText(std::string_view fileName, std::string_view head);
 
 // Converts the file at path through ReplaceFileContents when it is taken for text. A file that
 // is not text, or whose text (in its own encoding) does not change, stays as it is.

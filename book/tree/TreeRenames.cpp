@@ -25,8 +25,8 @@ std::string InBook(const std::string& path, const std::string& root) {
 
 std::optional<TreeFailure> PlanFolder(const std::string& root, const std::string& folder,
                                       const text::TextConverter& converter,
-                                      std::vector<Rename>& renames) {
-    std::optional<std::vector<FolderEntry>> entries = SortedEntries(folder);
+                                      std::vector<Rename>& renames, const FolderLister& list) {
+    std::optional<std::vector<FolderEntry>> entries = list(folder);
     if (!entries) {
         return TreeFailure{platform::ReasonOf(
             "无法读取文件夹 " + (folder == root ? "." : InBook(folder, root)), errno)};
@@ -37,7 +37,8 @@ std::optional<TreeFailure> PlanFolder(const std::string& root, const std::string
         const std::string path = folder + "/" + entry.name;
         const bool keep = KeepsItsName(InBook(path, root));
         if (entry.type == EntryType::Folder && !keep) {
-            if (std::optional<TreeFailure> failure = PlanFolder(root, path, converter, renames)) {
+            if (std::optional<TreeFailure> failure =
+                    PlanFolder(root, path, converter, renames, list)) {
                 return failure;
             }
         }
@@ -61,8 +62,8 @@ std::optional<TreeFailure> PlanFolder(const std::string& root, const std::string
 
 std::optional<TreeFailure> PlanRenames(const std::string& root,
                                        const text::TextConverter& converter,
-                                       std::vector<Rename>& renames) {
-    return PlanFolder(root, root, converter, renames);
+                                       std::vector<Rename>& renames, const FolderLister& list) {
+    return PlanFolder(root, root, converter, renames, list);
 }
 
 std::optional<std::string> ApplyRenames(const std::vector<Rename>& renames,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,11 @@
 // The entries of folder sorted by name in byte order, so every walk meets them in the same
 // order on every machine; nullopt when the folder cannot be read.
 std::optional<std::vector<platform::FolderEntry>> SortedEntries(const std::string& folder);
+
+// What a walk over a book's folders reads them with: SortedEntries on disk, or a book's folders
+// held in memory (in the same order); nullopt with errno set when a folder cannot be read.
+using FolderLister =
+    std::function<std::optional<std::vector<platform::FolderEntry>>(const std::string& folder)>;
 
 // Removes every symbolic link and special file under folder and gives every file with hard
 // links a content of its own, so that nothing outside the book is converted, searched or
