@@ -239,6 +239,29 @@ class WindowTest : public QObject {
         QCOMPARE(CheckedConversionItems(), QStringList({"香港繁體轉簡體（hk2s）", "引號「」"}));
     }
 
+    void thePhraseItemMakesTheFileAndABadFileStopsTheBatch() {
+        // Made with its example, all comment, then opened.
+        const QString phrases = UserConfig.filePath("Corvela/phrases.txt");
+        Answering([&] { QTest::keyClick(Dialog.get(), Qt::Key_Space, Qt::AltModifier); },
+                  [](QWidget& menu) { QTest::keyClick(&menu, Qt::Key_P); });
+        QCOMPARE(Prompts.Edited, QStringList{phrases});
+        QVERIFY(ReadBytes(phrases).contains("\t"));
+        // A bad line stops the batch before any book; once mended, the entry counts.
+        QVERIFY(WriteBytes(phrases, "# mine\n简体 简体\n"));
+        AddBooks(MakeBooks({true}));
+        Click("IDOK");
+        QVERIFY(!Dialog->IsBatchRunning());
+        QCOMPARE(Prompts.Messages,
+                 QStringList{QString("自訂詞語檔 %1 第 2 行：沒有定位字元（Tab）分開詞語和轉換結果")
+                                 .arg(phrases)});
+        QVERIFY(WriteBytes(phrases, "# mine\n简体\t简体\n"));
+        StartAndWaitForTheEnd();
+        QProcess unzip;
+        unzip.start("unzip", {"-p", Folder->filePath("book1_corvela.epub"), "OEBPS/page.xhtml"});
+        QVERIFY(unzip.waitForFinished());
+        QVERIFY(unzip.readAll().contains("這是简体中文的書。"));
+    }
+
     void bookList() {
         // A lone book that cannot be read is refused and leaves the paths as well as the rows.
         const QString refused = Folder->filePath("missing.epub");

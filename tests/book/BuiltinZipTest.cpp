@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -170,7 +171,7 @@ TEST_F(BuiltinZipTest, RefusesHostileBooksBeforeWritingAnything) {
         const std::string expected =
             c.reason.empty() ? RunBoth(book, text::Profile::Char, false, temp / "tools.epub").reason
                              : c.reason;
-        EXPECT_NE(builtin.reason.find(expected), std::string::npos) << c.name << builtin.reason;
+        EXPECT_THAT(builtin.reason, testing::HasSubstr(expected)) << c.name << builtin.reason;
         EXPECT_FALSE(std::filesystem::exists(temp / "builtin.epub")) << c.name;
         EXPECT_EQ(Beside(), Names{"hostile.epub"}) << c.name;
     }
@@ -246,7 +247,7 @@ TEST_F(BuiltinZipTest, BoundsWhatItInflatesAndLeavesNothingAfterAKill) {
         }
         WriteFileBytes(book, bytes);
         const BookOutcome outcome = RunBoth(book, text::Profile::Char, true, OutputOf(book));
-        EXPECT_NE(outcome.reason.find(claim.reason), std::string::npos) << outcome.reason;
+        EXPECT_THAT(outcome.reason, testing::HasSubstr(claim.reason));
         EXPECT_EQ(Beside(), Names{"sized.epub"}) << claim.reason;
     }
     const pid_t child = ::fork();

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
 #include <map>
 
 #include "book/BatchRunner.hpp"
@@ -12,29 +10,6 @@ namespace {
 
 using namespace testing_support;
 using UserPhraseFilesTest = BookJobTest;
-
-TEST_F(UserPhraseFilesTest, LaterFilesWinAndTheFirstBadFileIsNamedWithItsLine) {
-    const auto write = [&](const char* name, const char* bytes) {
-        WriteFileBytes(temp / name, bytes);
-        return temp / name;
-    };
-    const std::string a = write("a.txt", "鼠标\t鼠標\n软件\t软件\n");
-    const std::string b = write("b.txt", "# mine\n鼠标\t老鼠\n");
-    const std::string bad = write("bad.txt", "鼠标\t鼠標\n\n鼠标\t\n");
-    const std::string missing = temp / "missing.txt";
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{a, b}, "老鼠软件頭發"},
-        {{a, bad, missing}, "自定义词语文件 " + bad + " 第 3 行：制表符后的转换结果是空的"},
-        {{a, missing, bad}, "无法读取自定义词语文件 " + missing + "：" + std::strerror(ENOENT)},
-    };
-    for (const auto& [files, want] : cases) {
-        const UserPhrasesRead read = ReadUserPhrases(files);
-        EXPECT_EQ(read.error ? DescribePhraseFileError(*read.error)
-                             : text::LoadConverter(text::Profile::Char, read.phrases)
-                                   .converter->Convert("鼠标软件头发"),
-                  want);
-    }
-}
 
 // The phrases reach text, names and references alike, whether the batch loads the converter
 // once or the job loads its own.

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tests/support/BookFiles.hpp"
@@ -37,6 +38,8 @@ TEST(CliPhrasesTest, PerUserFileThenGivenFilesInOrderAndABadFileStopsAll) {
         {"--phrases word.txt", "<p>這是一本簡體字書。</p>\n"},
         {"--phrases word.txt --phrases=book.txt", "<p>這是壹本简体字書。</p>\n"},
         {"--phrases word.txt --phrases bad.txt --no-user-phrases", bad},
+        {"--phrases missing.txt",
+         "exit 2: corvela-cli: 无法读取自定义词语文件 missing.txt：No such file or directory\n"},
     };
     for (const auto& [arguments, want] : cases) {
         EXPECT_EQ(chapter(arguments), want) << arguments;
@@ -49,8 +52,8 @@ TEST(CliPhrasesTest, PerUserFileThenGivenFilesInOrderAndABadFileStopsAll) {
     EXPECT_EQ(chapter("--no-user-phrases"), "<p>這是一本簡體書。</p>\n");
     const std::string help =
         RunShellCommand(ShellQuoted(CORVELA_CLI_PATH) + " --help").standardOutput;
-    EXPECT_NE(help.find("\n  --phrases FILE "), std::string::npos);
-    EXPECT_NE(help.find("\n  --no-user-phrases "), std::string::npos);
+    EXPECT_THAT(help, testing::HasSubstr("\n  --phrases FILE "));
+    EXPECT_THAT(help, testing::HasSubstr("\n  --no-user-phrases "));
 }
 
 }  // namespace
