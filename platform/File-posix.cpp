@@ -76,11 +76,16 @@ std::optional<std::uint64_t> File::Size() const {
     return static_cast<std::uint64_t>(status.st_size);
 }
 
-std::optional<std::size_t> File::Read(void* buffer, std::size_t count) {
+namespace {
+
+// Reads count bytes into buffer through readSome(bytes, count, done), which reads at most count
+// bytes after the done already read: up to the end of the file, retried when interrupted.
+template <class ReadSome>
+std::optional<std::size_t> ReadFully(void* buffer, std::size_t count, ReadSome readSome) {
     auto* bytes = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
-        ssize_t got = ::read(descriptor_, bytes + done, count - done);
+        const ssize_t got = readSome(bytes + done, count - done, done);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -95,25 +100,20 @@ std::optional<std::size_t> File::Read(void* buffer, std::size_t count) {
     return done;
 }
 
+}  // namespace
+
+std::optional<std::size_t> File::Read(void* buffer, std::size_t count) {
+    return ReadFully(buffer, count, [this](char* bytes, std::size_t wanted, std::size_t) {
+        return ::read(descriptor_, bytes, wanted);
+    });
+}
+
 std::optional<std::size_t> File::ReadAt(std::uint64_t offset, void* buffer,
                                         std::size_t count) const {
-    auto* bytes = static_cast<char*>(buffer);
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t got =
-            ::pread(descriptor_, bytes + done, count - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return std::nullopt;
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
+    return ReadFully(
+        buffer, count, [this, offset](char* bytes, std::size_t wanted, std::size_t done) {
+            return ::pread(descriptor_, bytes, wanted, static_cast<off_t>(offset + done));
+        });
 }
 
 bool File::Sync() {

@@ -17,18 +17,6 @@
 namespace text {
 namespace {
 
-bool IsWellFormed(const std::string& text) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = WellFormedCharacterLength(bytes + at, text.size() - at);
-        if (length == 0) {
-            return false;
-        }
-        at += length;
-    }
-    return true;
-}
-
 Dictionary EntriesOf(const opencc::Dict& dict) {
     Dictionary entries;
     const opencc::LexiconPtr lexicon = dict.GetLexicon();
@@ -36,7 +24,7 @@ Dictionary EntriesOf(const opencc::Dict& dict) {
     for (const auto& entry : *lexicon) {
         std::string key = entry->Key();
         std::string value = entry->GetDefault();
-        if (key.empty() || !IsWellFormed(key) || !IsWellFormed(value)) {
+        if (key.empty() || !IsWellFormedUtf8(key) || !IsWellFormedUtf8(value)) {
             throw std::runtime_error("词典含有无效的 UTF-8 词条");
         }
         entries.push_back({std::move(key), std::move(value)});

@@ -14,21 +14,9 @@ constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kMarkupDelimiters = "<>&\"'";
 
-bool IsWellFormed(std::string_view text) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = WellFormedCharacterLength(bytes + at, text.size() - at);
-        if (length == 0) {
-            return false;
-        }
-        at += length;
-    }
-    return true;
-}
-
 // Reads one line (without its line end) into entries; the problem when it is unusable.
 std::optional<PhraseLineProblem> ParseLine(std::string_view line, Dictionary& entries) {
-    if (!IsWellFormed(line)) {
+    if (!IsWellFormedUtf8(line)) {
         return PhraseLineProblem::InvalidUtf8;
     }
     const std::size_t first = line.find_first_not_of(kBlanks);

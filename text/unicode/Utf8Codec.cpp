@@ -208,6 +208,18 @@ std::size_t WellFormedCharacterLength(const unsigned char* bytes, std::size_t av
     return bytes[0] < 0x80 ? 1 : WellFormedLength(bytes, available);
 }
 
+bool IsWellFormedUtf8(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = WellFormedCharacterLength(bytes + at, text.size() - at);
+        if (length == 0) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
 void AppendUtf8(char32_t c, std::string& out) {
     if (c < 0x80) {
         out += static_cast<char>(c);

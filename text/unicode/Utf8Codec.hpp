@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // The lossless UTF-8 codec of the text layer. Well-formed UTF-8 decodes to UTF-16 (four-byte
 // sequences to surrogate pairs); every byte that does not start a well-formed sequence decodes
@@ -35,6 +36,8 @@ EncodeResult EncodeUtf8(unsigned char* bytes, std::size_t capacity, const char16
 // The length (1..4) of the well-formed UTF-8 character other than a zero byte at bytes[0..
 // available), or 0 when bytes does not start with one.
 std::size_t WellFormedCharacterLength(const unsigned char* bytes, std::size_t available);
+// True when text is well-formed UTF-8 throughout, with no zero byte.
+bool IsWellFormedUtf8(std::string_view text);
 
 // Appends the UTF-8 form of codepoint, a Unicode scalar value, to out.
 void AppendUtf8(char32_t codepoint, std::string& out);
