@@ -12,25 +12,7 @@ cmake --build "$build" --target corvela-cli >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-python3 - "$work/novel.epub" <<'PY'
-import random, sys, zipfile
-# Pseudo-random prose from common characters, so it compresses about as real text does.
-chars = ("的一是不了人我在有他这中大来上国个到说们为子和你地出道也时年得就那要下以生会自着去之过家学"
-         "对可她里后小么心多天而能好都然没日于起还发成事只作当想看文无开手十用主行方又如前所本见经头面"
-         "公同三已老从动两长知民样现分将外但身些与高意进把法此实回二理美点月明其种声全工己话儿者向情部")
-rng = random.Random(7)
-with zipfile.ZipFile(sys.argv[1], "w") as book:
-    book.writestr("mimetype", "application/epub+zip", zipfile.ZIP_STORED)
-    book.writestr("META-INF/container.xml", "<?xml version=\"1.0\"?><container/>\n",
-                  zipfile.ZIP_DEFLATED)
-    book.writestr("OEBPS/style.css", "body { margin: 0; }\n", zipfile.ZIP_DEFLATED)
-    for n in range(40):
-        paragraphs = ["<p>" + "".join(rng.choice(chars) for _ in range(300)) + "。</p>"
-                      for _ in range(230)]
-        page = ("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<html><body>\n" +
-                "\n".join(paragraphs) + "\n</body></html>\n")
-        book.writestr(f"OEBPS/chapter{n:02}.xhtml", page, zipfile.ZIP_DEFLATED)
-PY
+python3 "$here/bench/book/generate_book.py" "$work/novel.epub" 230
 
 elapsed() {  # elapsed JOBS FOLDER: converts the four copies in FOLDER, prints the seconds
     mkdir "$work/$2"
