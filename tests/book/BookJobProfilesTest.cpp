@@ -61,11 +61,11 @@ TEST_F(BookJobTest, EveryReferenceLeadsToItsFileInEveryProfile) {
         EXPECT_THAT(files[converter.Convert(package->first)],
                     testing::HasSubstr("<dc:language>" + tag + "</dc:language>"))
             << name;
-        for (const auto& [entry, flags] : EntryFlags(OutputOf(book))) {
+        for (const auto& [entry, stored] : StoredEntries(OutputOf(book))) {
             const bool ascii =
                 std::all_of(entry.begin(), entry.end(), [](char c) { return (c & 0x80) == 0; });
-            EXPECT_EQ(flags.first & 0x800, ascii ? 0 : 0x800) << name << " " << entry;
-            EXPECT_EQ(flags.second & 0x800, ascii ? 0 : 0x800) << name << " " << entry;
+            EXPECT_EQ(stored.flags & 0x800, ascii ? 0 : 0x800) << name << " " << entry;
+            EXPECT_EQ(stored.localFlags & 0x800, ascii ? 0 : 0x800) << name << " " << entry;
         }
     }
     EXPECT_EQ(messages, Messages{});

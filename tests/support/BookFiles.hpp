@@ -156,8 +156,26 @@ inline std::map<std::string, std::string> ReadArchive(const std::string& archive
     return files;
 }
 
-// The general-purpose flags of each entry of the archive, central directory and local header.
-inline std::map<std::string, std::pair<int, int>> EntryFlags(const std::string& archive) {
+// text in GB18030 (GBK for Chinese characters), as the system's own iconv writes it.
+inline std::string Gb18030(const std::string& text) {
+    return RunShellCommand("printf %s " + ShellQuoted(text) + " | iconv -f UTF-8 -t GB18030")
+        .standardOutput;
+}
+
+// An entry as the archive stores it.
+struct StoredEntry {
+    int flags = 0;       // general-purpose flags in the central directory
+    int localFlags = 0;  // and in the local header
+    int method = 0;
+    std::uint32_t crc = 0;
+    std::string data;  // compressed
+    bool SameContent(const StoredEntry& other) const {
+        return method == other.method && crc == other.crc && data == other.data;
+    }
+};
+
+// Every entry of the archive by name, read from its central directory and local headers.
+inline std::map<std::string, StoredEntry> StoredEntries(const std::string& archive) {
     const std::string bytes = ReadFileBytes(archive);
     auto field = [&](std::size_t at, int width) {
         std::uint32_t value = 0;
@@ -166,15 +184,19 @@ inline std::map<std::string, std::pair<int, int>> EntryFlags(const std::string& 
         }
         return value;
     };
-    std::map<std::string, std::pair<int, int>> flags;
+    std::map<std::string, StoredEntry> entries;
     const std::size_t end = bytes.rfind("PK\5\6");
     for (std::size_t at = field(end + 16, 4); bytes.compare(at, 4, "PK\1\2") == 0;) {
         const std::size_t nameLength = field(at + 28, 2);
         const std::size_t local = field(at + 42, 4);
-        flags[bytes.substr(at + 46, nameLength)] = {field(at + 8, 2), field(local + 6, 2)};
+        const std::size_t data = local + 30 + field(local + 26, 2) + field(local + 28, 2);
+        entries[bytes.substr(at + 46, nameLength)] = {
+            static_cast<int>(field(at + 8, 2)), static_cast<int>(field(local + 6, 2)),
+            static_cast<int>(field(at + 10, 2)), field(at + 16, 4),
+            bytes.substr(data, field(at + 20, 4))};
         at += 46 + nameLength + field(at + 30, 2) + field(at + 32, 2);
     }
-    return flags;
+    return entries;
 }
 
 inline std::string WriteSampleBook(const std::string& path,
