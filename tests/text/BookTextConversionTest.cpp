@@ -130,11 +130,9 @@ TEST(ConvertBookText, TagsOfTheScriptConvertedFromBecomeTheProfilesTag) {
         {"en", false, false},     {"ja", false, false},        {"zh-cmn", false, false},
         {"TW", false, false},     {"zh-TW-x", false, false},
     };
-    const std::pair<Profile, std::string> profiles[] = {{Profile::Char, "zh-Hant"},
-                                                        {Profile::S2tw, "zh-TW"},
-                                                        {Profile::S2hk, "zh-HK"},
-                                                        {Profile::T2s, "zh-Hans"},
-                                                        {Profile::Hk2s, "zh-CN"}};
+    const std::pair<Profile, std::string> profiles[] = {
+        {Profile::Char, "zh-Hant"}, {Profile::S2tw, "zh-TW"}, {Profile::S2hk, "zh-HK"},
+        {Profile::T2s, "zh-Hans"},  {Profile::Tw2s, "zh-CN"}, {Profile::Hk2s, "zh-CN"}};
     const auto markup = [](const std::string& tag) {
         return "<dc:language> " + tag + " </dc:language><html xml:lang=\"" + tag + "\"><p lang='" +
                tag + "'>";
