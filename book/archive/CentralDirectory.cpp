@@ -1,5 +1,7 @@
 #include "book/archive/CentralDirectory.hpp"
 
+#include <zlib.h>
+
 #include <algorithm>
 
 namespace {
@@ -141,17 +143,6 @@ std::optional<std::uint64_t> UncompressedSize(std::string_view header, std::size
     return std::nullopt;
 }
 
-std::uint32_t Crc32(std::string_view bytes) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (const unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
-
 // The UTF-8 name of the header's Unicode Path extra field (version 1, made for this very name,
 // as unzip takes it); empty when it has none.
 std::string_view UnicodePath(std::string_view header, std::string_view name, std::size_t extraAt,
@@ -162,7 +153,7 @@ std::string_view UnicodePath(std::string_view header, std::string_view name, std
             break;
         }
         if (ReadField(header, at, 2) == kUnicodePathId && length >= 5 && header[at + 4] == 1 &&
-            ReadField(header, at + 5, 4) == Crc32(name)) {
+            ReadField(header, at + 5, 4) == ZipCrc32(name)) {
             return header.substr(at + 9, length - 5);
         }
         at += 4 + length;
@@ -236,4 +227,9 @@ std::optional<std::vector<ArchiveEntry>> ListArchive(const std::string& path) {
         return std::nullopt;
     }
     return entries;
+}
+
+std::uint32_t ZipCrc32(std::string_view bytes) {
+    return static_cast<std::uint32_t>(
+        crc32_z(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
 }

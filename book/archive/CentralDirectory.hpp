@@ -58,3 +58,6 @@ std::optional<std::vector<ArchiveEntry>> ListArchive(const std::string& path);
 
 // The little-endian field of width bytes at `at` in bytes.
 std::uint64_t ReadField(std::string_view bytes, std::size_t at, int width);
+
+// The CRC-32 of bytes, as ZIP headers hold it.
+std::uint32_t ZipCrc32(std::string_view bytes);

@@ -230,9 +230,7 @@ std::optional<std::string> InflateWhole(const platform::File& book, const ZipEnt
         }
         out.resize(given);
     }
-    const uLong crc =
-        crc32_z(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(out.data()), out.size());
-    if (crc != entry.crc) {
+    if (ZipCrc32(out) != entry.crc) {
         return DamagedEntry(entry.name, "CRC 校验不符");
     }
     return std::nullopt;

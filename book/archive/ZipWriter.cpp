@@ -44,11 +44,6 @@ std::string DeflateRaw(std::string_view bytes, int level) {
     return out;
 }
 
-std::uint32_t ZipCrc32(std::string_view bytes) {
-    return static_cast<std::uint32_t>(
-        crc32_z(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
-}
-
 bool ZipWriter::Fail(int error) {
     error_ = error;
     return false;

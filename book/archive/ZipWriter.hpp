@@ -14,9 +14,6 @@
 // out.
 std::string DeflateRaw(std::string_view bytes, int level);
 
-// The CRC-32 of bytes, as ZIP headers hold it.
-std::uint32_t ZipCrc32(std::string_view bytes);
-
 // An entry written with headers of its own: the source entry's time, attributes and system.
 struct NewEntry {
     const ZipEntry& source;
