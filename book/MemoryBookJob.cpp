@@ -10,6 +10,7 @@
 #include "book/FontRuleStep.hpp"
 #include "book/MemoryBook.hpp"
 #include "book/archive/EntryNames.hpp"
+#include "book/archive/ZipUtf8Flags.hpp"
 #include "book/archive/ZipWriter.hpp"
 #include "book/scratch/JobScratch.hpp"
 #include "book/scratch/ScratchNames.hpp"
@@ -32,12 +33,6 @@ std::string FolderOf(const std::string& path) {
 
 bool IsMimetype(const BookItem& item) {
     return !item.folder && item.parts.size() == 1 && item.parts[0] == "mimetype";
-}
-
-// The UTF-8 flag as the tools' path sets it: on every name that is UTF-8 and not ASCII.
-bool WantsUtf8Flag(const std::string& name) {
-    return std::any_of(name.begin(), name.end(), [](char c) { return (c & 0x80) != 0; }) &&
-           IsWellFormedUtf8(name);
 }
 
 // Deflates the item's changed content and lets the content go (mimetype's stays: it is stored).

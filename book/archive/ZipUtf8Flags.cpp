@@ -17,10 +17,7 @@ constexpr const char* kCannotRead = "无法读取输出文件的条目目录";
 constexpr const char* kCannotMark = "无法在输出文件中标明 UTF-8 条目名称";
 
 bool NeedsFlag(std::string_view directory, const DirectoryEntry& entry) {
-    const bool ascii =
-        std::all_of(entry.name.begin(), entry.name.end(), [](char c) { return (c & 0x80) == 0; });
-    return !(ReadField(directory, entry.at + 8, 2) & kUtf8NameFlag) && !ascii &&
-           IsWellFormedUtf8(entry.name);
+    return !(ReadField(directory, entry.at + 8, 2) & kUtf8NameFlag) && WantsUtf8Flag(entry.name);
 }
 
 // The two flag bytes of a header with the UTF-8 flag set.
@@ -85,4 +82,9 @@ std::optional<std::string> MarkUtf8Names(const std::string& path) {
         return kCannotMark;
     }
     return std::nullopt;
+}
+
+bool WantsUtf8Flag(std::string_view name) {
+    return std::any_of(name.begin(), name.end(), [](char c) { return (c & 0x80) != 0; }) &&
+           IsWellFormedUtf8(name);
 }
