@@ -6,7 +6,6 @@
 
 #include "tests/book/BookJobFixture.hpp"
 #include "tests/support/BookReferences.hpp"
-#include "text/unicode/BinarySignature.hpp"
 
 namespace {
 
