@@ -1,5 +1,6 @@
 // Drives the real window for the README's screenshot: adds four books, runs a batch and keeps
-// the finished window open for a few seconds. Run under Xvfb and take the picture meanwhile:
+// the finished window open for a few seconds. Build it (`cmake --build build --target
+// app_screenshot_driver`), run it under Xvfb and take the picture meanwhile:
 //   xvfb-run -a -s "-screen 0 1024x768x24" sh -c
 //     'app_screenshot_driver /tmp/books & sleep 7; import -window root shot.png; wait'
 #include <QtTest>
