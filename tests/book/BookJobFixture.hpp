@@ -16,6 +16,9 @@ namespace testing_support {
 using Names = std::set<std::string>;
 using Messages = std::vector<std::string>;
 
+// Where the font rule's stylesheet points the reader for its font.
+constexpr const char* kFontLocation = "res:///opt/sony/ebook/FONT/zw.ttf";
+
 // The job on books in the folder "books" of a temporary folder, with its messages kept and its
 // journals in the temporary folder too.
 class BookJobTest : public testing::Test, public CBookConverter {

@@ -12,7 +12,6 @@ namespace {
 using namespace testing_support;
 using text::Profile;
 
-constexpr const char* kFontLocation = "res:///opt/sony/ebook/FONT/zw.ttf";
 // Books whose files and folders have Chinese names, referred to in every way a book does
 // (container, manifest, navigation, NCX, links with fragments, images in XHTML and SVG, url()),
 // converted in every profile of their direction: the names follow the script, every reference

@@ -15,8 +15,6 @@ namespace {
 
 using namespace testing_support;
 
-constexpr const char* kFontLocation = "res:///opt/sony/ebook/FONT/zw.ttf";
-
 TEST_F(BookJobTest, ConvertsBesideWhatIsThereWithoutTouchingIt) {
     // Names that a shell or zip would take for patterns, options or a list of names.
     const std::vector<std::string> hostile{"*.xhtml", "*",  "?x",     "[ab]", "a",
