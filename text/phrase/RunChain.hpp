@@ -73,27 +73,27 @@ class RunChain {
     std::size_t MemoryBytes() const;
 
   private:
+    // The characters that a step may join, with an output alone: their joins and what the
+    // steps before each step make of them on their own.
     struct Isolated {
-        char32_t character;
-        char32_t beforeJoining;  // its one character before the joining step
-        std::size_t join;
+        std::vector<char32_t> characters;
+        std::vector<std::size_t> joins;
+        std::vector<std::vector<std::string>> textsBefore;
     };
 
-    Output PlanCharacter(char32_t codepoint, std::vector<Isolated>& isolated);
+    Output PlanCharacter(char32_t codepoint, Isolated& isolated);
     Output Store(std::string_view text, std::string_view character);
     std::string ThroughSteps(std::string text, std::size_t from, std::size_t to) const;
-    void PlanJoinPairs(const std::vector<DictionaryGroup>& groups,
-                       const std::vector<Isolated>& isolated);
+    void PlanJoinPairs(const std::vector<DictionaryGroup>& groups, const Isolated& isolated);
 
     std::vector<ChainStep> steps_;
     std::size_t reach_ = 0;
     std::size_t joiningSteps_ = 0;
-    std::size_t joiningStep_ = 0;  // the last step that joins
     std::vector<std::pair<char32_t, Output>> outputs_;
     std::string texts_;
     std::vector<Join> joins_;
-    // Character pairs where a key of the joining step may start at the first one's text and go
-    // on into the second one's.
+    // Character pairs where a key of a step may start in what the steps before made of the
+    // first one and go on into what they made of the text after it.
     CodepointTrie joinPairs_;
 };
 
