@@ -48,13 +48,6 @@ Starts StartsOf(const DictionaryGroup& group) {
     return starts;
 }
 
-// The characters that what the steps so far made of a text may start with, given the text's
-// first character; unknown when that may be any.
-struct Heads {
-    std::vector<char32_t> characters;
-    bool unknown = false;
-};
-
 Heads Through(const Heads& heads, const Starts& starts) {
     Heads next{{}, heads.unknown};
     for (const char32_t head : heads.characters) {
@@ -139,13 +132,13 @@ struct NextIndex {
     std::vector<char32_t> unknown;
 };
 
-NextIndex IndexOf(const std::unordered_map<char32_t, Heads>& heads) {
+NextIndex IndexOf(const ChainHeads& heads, std::size_t step) {
     NextIndex index;
-    for (const auto& [next, itsHeads] : heads) {
-        if (itsHeads.unknown) {
+    for (const auto& [next, itsHeads] : heads.All()) {
+        if (itsHeads[step].unknown) {
             index.unknown.push_back(next);
         }
-        for (const char32_t head : itsHeads.characters) {
+        for (const char32_t head : itsHeads[step].characters) {
             index.byHead[head].push_back(next);
         }
     }
@@ -154,20 +147,39 @@ NextIndex IndexOf(const std::unordered_map<char32_t, Heads>& heads) {
 
 }  // namespace
 
-std::vector<std::vector<char32_t>> NextsThatMayJoin(
-    const std::vector<DictionaryGroup>& steps,
-    const std::vector<std::vector<std::string>>& textsBefore) {
+ChainHeads::ChainHeads(const std::vector<DictionaryGroup>& steps) {
     std::vector<Starts> starts;
-    std::unordered_map<char32_t, Heads> heads;  // of every character that starts a key
     for (const DictionaryGroup& group : steps) {
         starts.push_back(StartsOf(group));
         for (const auto& [character, start] : starts.back()) {
-            heads.try_emplace(character, Heads{{character}, false});
+            heads_.try_emplace(character, std::vector<Heads>{Heads{{character}, false}});
         }
     }
+    for (auto& [character, perStep] : heads_) {
+        perStep.reserve(steps.size());
+        for (std::size_t step = 0; step + 1 < steps.size(); ++step) {
+            perStep.push_back(Through(perStep.back(), starts[step]));
+        }
+    }
+}
+
+std::size_t ChainHeads::MemoryBytes() const {
+    std::size_t bytes = heads_.bucket_count() * sizeof(void*);
+    for (const auto& [character, perStep] : heads_) {
+        bytes += sizeof(character) + sizeof(perStep) + perStep.capacity() * sizeof(Heads);
+        for (const Heads& heads : perStep) {
+            bytes += heads.characters.capacity() * sizeof(char32_t);
+        }
+    }
+    return bytes;
+}
+
+std::vector<std::vector<char32_t>> NextsThatMayJoin(
+    const std::vector<DictionaryGroup>& steps, const ChainHeads& heads,
+    const std::vector<std::vector<std::string>>& textsBefore) {
     std::vector<std::vector<char32_t>> nexts(textsBefore.size());
     for (std::size_t step = 0; step < steps.size(); ++step) {
-        const NextIndex index = IndexOf(heads);
+        const NextIndex index = IndexOf(heads, step);
         Continuations continuations(textsBefore, step);
         continuations.Scan(steps[step]);
         for (std::size_t i = 0; i < textsBefore.size(); ++i) {
@@ -178,16 +190,13 @@ std::vector<std::vector<char32_t>> NextsThatMayJoin(
             std::vector<char32_t>& mayJoin = nexts[i];
             mayJoin.insert(mayJoin.end(), index.unknown.begin(), index.unknown.end());
             for (const char32_t head : following) {
-                if (!heads.contains(head)) {
+                if (!heads.All().contains(head)) {
                     mayJoin.push_back(head);
                 }
                 if (const auto found = index.byHead.find(head); found != index.byHead.end()) {
                     mayJoin.insert(mayJoin.end(), found->second.begin(), found->second.end());
                 }
             }
-        }
-        for (auto& [character, itsHeads] : heads) {
-            itsHeads = Through(itsHeads, starts[step]);
         }
     }
     return nexts;

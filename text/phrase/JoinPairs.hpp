@@ -1,11 +1,38 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "text/phrase/OpenccConfiguration.hpp"
 
 namespace text {
+
+// The characters that what the steps before a step make of a text may start with, given the
+// text's first character; unknown when it may start with any (a value was empty).
+struct Heads {
+    std::vector<char32_t> characters;  // sorted
+    bool unknown = false;
+};
+
+// The heads before every step of the texts that start with each character that starts a key of
+// some step; a text that starts with any other character still starts with it before each step.
+class ChainHeads {
+  public:
+    explicit ChainHeads(const std::vector<DictionaryGroup>& steps);
+
+    // Null when next starts no key of any step.
+    const Heads* Of(char32_t next, std::size_t step) const {
+        const auto found = heads_.find(next);
+        return found == heads_.end() ? nullptr : &found->second[step];
+    }
+    // By character, by step.
+    const std::unordered_map<char32_t, std::vector<Heads>>& All() const { return heads_; }
+    std::size_t MemoryBytes() const;
+
+  private:
+    std::unordered_map<char32_t, std::vector<Heads>> heads_;
+};
 
 // Which next characters may be joined with a character in a run, whatever the number of steps
 // that join. When the chain has treated the text before a character apart from it, it treats
@@ -19,7 +46,7 @@ namespace text {
 // step t make of the i-th character on its own. Returns, for each i, every next character that
 // may be joined with it (in no order, perhaps repeated); any other one never is.
 std::vector<std::vector<char32_t>> NextsThatMayJoin(
-    const std::vector<DictionaryGroup>& steps,
+    const std::vector<DictionaryGroup>& steps, const ChainHeads& heads,
     const std::vector<std::vector<std::string>>& textsBefore);
 
 }  // namespace text

@@ -3,7 +3,6 @@
 #include "text/unicode/Utf8Codec.hpp"
 
 #include <algorithm>
-#include <optional>
 
 #include "text/phrase/JoinPairs.hpp"
 
@@ -59,7 +58,6 @@ RunChain::RunChain(const OpenccConfiguration& configuration,
     steps_.reserve(groups.size());
     for (std::size_t step = 0; step < groups.size(); ++step) {
         steps_.emplace_back(groups[step]);
-        reach_ += steps_.back().LongestKey() - 1;
         if (steps_.back().LongestKey() > 1) {
             ++joiningSteps_;
         }
@@ -77,7 +75,9 @@ RunChain::RunChain(const OpenccConfiguration& configuration,
             }
         }
     }
-    PlanJoinPairs(groups, isolated);
+    ChainHeads heads(groups);
+    PlanJoinPairs(groups, heads, isolated);
+    heads_.emplace(std::move(heads));
     texts_.append(OutputCursor::kPadding, '\0');  // lets the last text be read padded
     texts_.shrink_to_fit();
 }
@@ -88,42 +88,38 @@ RunChain::RunChain(const OpenccConfiguration& configuration,
 RunChain::Output RunChain::PlanCharacter(char32_t codepoint, Isolated& isolated) {
     const std::string character = Utf8Of(codepoint);
     std::vector<std::string> textsBefore{character};  // before each step, then after the last
-    std::optional<Join> join;
+    Join join;
+    bool joins = false;
     for (std::size_t step = 0; step < steps_.size(); ++step) {
-        const std::string& text = textsBefore.back();
-        if (!join) {
-            std::size_t joinLength = 0;
-            for (const char32_t inner : CodepointsOf(text)) {
-                joinLength = std::max(joinLength, steps_[step].JoinLength(inner));
-            }
-            if (joinLength > 0) {
-                join.emplace().reach = static_cast<std::uint32_t>(joinLength - 1);
-                for (std::size_t later = step + 1; later < steps_.size(); ++later) {
-                    join->reach += static_cast<std::uint32_t>(steps_[later].LongestKey() - 1);
-                }
+        std::size_t joinLength = 0;
+        for (const char32_t inner : CodepointsOf(textsBefore.back())) {
+            joinLength = std::max(joinLength, steps_[step].JoinLength(inner));
+        }
+        if (!joins && joinLength > 0) {
+            joins = true;
+            join.reach = static_cast<std::uint32_t>(joinLength - 1);
+            join.nearReach = join.reach;
+            for (std::size_t later = step + 1; later < steps_.size(); ++later) {
+                join.reach += static_cast<std::uint32_t>(steps_[later].LongestKey() - 1);
             }
         }
-        std::string next = ThroughSteps(text, step, step + 1);
+        std::string next = ThroughSteps(textsBefore.back(), step, step + 1);
+        // Reaches count characters that have output in every step: one without waits.
+        joins = joins || next.empty();
         textsBefore.push_back(std::move(next));
-        if (!join && textsBefore.back().empty()) {
-            // Reaches count characters that have output in every step: this one waits.
-            join.emplace();
-        }
     }
-    Output output = Store(textsBefore.back(), character);
-    if (!join && !IsJoin(output)) {
+    const Output output = Store(textsBefore.back(), character);
+    if (!joins && !IsJoin(output)) {
         return output;
     }
-    if (!join) {
-        join.emplace();  // no room for its output: the chain converts it
-    } else if (!IsJoin(output)) {
-        join->alone = output;
+    if (joins && !IsJoin(output)) {  // else no room for its output: the chain converts it
+        join.alone = output;
         textsBefore.pop_back();
         isolated.characters.push_back(codepoint);
         isolated.joins.push_back(joins_.size());
         isolated.textsBefore.push_back(std::move(textsBefore));
     }
-    joins_.push_back(*join);
+    joins_.push_back(join);
     return kJoin | static_cast<Output>(joins_.size() - 1);
 }
 
@@ -150,8 +146,10 @@ std::string RunChain::ThroughSteps(std::string text, std::size_t from, std::size
 }
 
 // A key may join a character with the next one only where the pairs say so.
-void RunChain::PlanJoinPairs(const std::vector<DictionaryGroup>& groups, const Isolated& isolated) {
-    const std::vector<std::vector<char32_t>> nexts = NextsThatMayJoin(groups, isolated.textsBefore);
+void RunChain::PlanJoinPairs(const std::vector<DictionaryGroup>& groups, const ChainHeads& heads,
+                             const Isolated& isolated) {
+    const std::vector<std::vector<char32_t>> nexts =
+        NextsThatMayJoin(groups, heads, isolated.textsBefore);
     for (std::size_t i = 0; i < nexts.size(); ++i) {
         const std::string first = Utf8Of(isolated.characters[i]);
         for (const char32_t next : nexts[i]) {
@@ -183,9 +181,39 @@ void RunChain::Convert(std::string_view segment, std::size_t from, OutputCursor&
     steps_.back().Convert(buffer, out);
 }
 
+bool RunChain::ConvertApart(std::string_view segment, std::string_view after, OutputCursor& out,
+                            std::string& buffer, std::string& spare) const {
+    if (after.empty() || steps_.empty()) {
+        Convert(segment, 0, out, buffer, spare);
+        return true;
+    }
+    char32_t next = 0;
+    NextCodepoint(reinterpret_cast<const unsigned char*>(after.data()), next);
+    const std::vector<char32_t> itself{next};
+    std::string_view text = segment;
+    for (std::size_t step = 0;; ++step) {
+        const Heads* heads = heads_->Of(next, step);
+        const std::vector<char32_t>* characters = heads == nullptr ? &itself
+                                                  : heads->unknown ? nullptr
+                                                                   : &heads->characters;
+        if (steps_[step].MayGoOn(text, characters)) {
+            return false;
+        }
+        if (step + 1 == steps_.size()) {
+            steps_[step].Convert(text, out);
+            return true;
+        }
+        std::string& into = step % 2 == 0 ? buffer : spare;
+        into.clear();
+        steps_[step].Convert(text, into);
+        text = into;
+    }
+}
+
 std::size_t RunChain::MemoryBytes() const {
     std::size_t bytes = texts_.capacity() + joins_.capacity() * sizeof(Join) +
-                        outputs_.capacity() * sizeof(outputs_[0]) + joinPairs_.MemoryBytes();
+                        outputs_.capacity() * sizeof(outputs_[0]) + joinPairs_.MemoryBytes() +
+                        (heads_ ? heads_->MemoryBytes() : 0);
     for (const ChainStep& step : steps_) {
         bytes += step.MemoryBytes();
     }
