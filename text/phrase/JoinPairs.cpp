@@ -151,7 +151,10 @@ ChainHeads::ChainHeads(const std::vector<DictionaryGroup>& steps) {
     std::vector<Starts> starts;
     for (const DictionaryGroup& group : steps) {
         starts.push_back(StartsOf(group));
-        for (const auto& [character, start] : starts.back()) {
+    }
+    // Only a key of a step before the last may change what a text starts with before a step.
+    for (std::size_t step = 0; step + 1 < steps.size(); ++step) {
+        for (const auto& [character, start] : starts[step]) {
             heads_.try_emplace(character, std::vector<Heads>{Heads{{character}, false}});
         }
     }
@@ -161,6 +164,11 @@ ChainHeads::ChainHeads(const std::vector<DictionaryGroup>& steps) {
             perStep.push_back(Through(perStep.back(), starts[step]));
         }
     }
+    std::erase_if(heads_, [](const auto& item) {
+        return std::all_of(item.second.begin(), item.second.end(), [&](const Heads& heads) {
+            return !heads.unknown && heads.characters == std::vector<char32_t>{item.first};
+        });
+    });
 }
 
 std::size_t ChainHeads::MemoryBytes() const {

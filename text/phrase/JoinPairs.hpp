@@ -15,13 +15,14 @@ struct Heads {
     bool unknown = false;
 };
 
-// The heads before every step of the texts that start with each character that starts a key of
-// some step; a text that starts with any other character still starts with it before each step.
+// The heads before every step of the texts that start with each character that some step
+// before the last may change; a text that starts with any other character still starts with it
+// before each step.
 class ChainHeads {
   public:
     explicit ChainHeads(const std::vector<DictionaryGroup>& steps);
 
-    // Null when next starts no key of any step.
+    // Null when a text that starts with next still starts with it before every step.
     const Heads* Of(char32_t next, std::size_t step) const {
         const auto found = heads_.find(next);
         return found == heads_.end() ? nullptr : &found->second[step];
