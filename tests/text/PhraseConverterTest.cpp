@@ -126,6 +126,9 @@ TEST(PhraseConverterTest, EveryShortStringComesOutAsLibopenccMakesItInSmallConfi
     WriteFileBytes(folder / "Q.txt", "ee\tF\nZe\tG\nxZ\tH\n");
     WriteFileBytes(folder / "A.txt", "ab\tX\n");
     WriteFileBytes(folder / "B.txt", "abc\tY\nb\tZ\nbcd\tU\n");
+    WriteFileBytes(folder / "H.txt", "ab\tc\nd\tB\nc\tde\n");
+    WriteFileBytes(folder / "K.txt", "eB\tZ\neZ\tY\ncB\tW\n");
+    WriteFileBytes(folder / "N.txt", "xx\ty\n");
     ExpectEveryShortStringAsLibopencc(
         folder, {
                     // One joining step after one that maps characters to several.
@@ -134,6 +137,9 @@ TEST(PhraseConverterTest, EveryShortStringComesOutAsLibopenccMakesItInSmallConfi
                     // Two joining steps, the second over what the first made.
                     Config(Dict("S.txt"), {Group(Dict("S.txt"), Dict("C.txt")), Dict("P.txt"),
                                            Dict("V.txt"), Dict("Q.txt")}),
+                    // Two joining steps, the second's keys going on into what the first made of
+                    // the next character, or starting inside what it made of one.
+                    Config(Dict("N.txt"), {Dict("H.txt"), Dict("K.txt")}),
                     // First match in a group, in runs and in matched segments.
                     Config(Dict("A.txt"), {Group(Dict("A.txt"), Dict("B.txt"))}),
                     Config(Dict("B.txt"), {Group(Dict("A.txt"), Dict("B.txt")), Dict("Q.txt")}),

@@ -85,6 +85,40 @@ void ChainStep::Convert(std::string_view segment, OutputCursor& cursor) const {
     }
 }
 
+bool ChainStep::MayGoOn(std::string_view text, const std::vector<char32_t>* heads) const {
+    // Only a key's last longestKey_ - 1 characters may start inside text and go on past it.
+    std::size_t from = text.size();
+    for (std::size_t characters = 1; characters < longestKey_ && from > 0; ++characters) {
+        do {
+            --from;
+        } while (from > 0 && (static_cast<unsigned char>(text[from]) & 0xC0) == 0x80);
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    std::size_t left = CharacterCount(text.substr(from));
+    for (std::size_t at = from; at < text.size(); --left) {
+        char32_t codepoint = 0;
+        const std::size_t length = NextCodepoint(bytes + at, codepoint);
+        if (JoinLength(codepoint) <= left) {
+            at += length;
+            continue;  // its keys end inside text
+        }
+        const std::uint32_t node = matcher_.Trie().Find(text.substr(at));
+        at += length;
+        if (node == CodepointTrie::kNoNode) {
+            continue;
+        }
+        if (heads == nullptr) {
+            return true;
+        }
+        for (const char32_t head : *heads) {
+            if (matcher_.Trie().Child(node, head) != CodepointTrie::kNoNode) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 std::size_t ChainStep::MemoryBytes() const {
     return matcher_.MemoryBytes() + bmpCodes_.capacity() * sizeof(Code) +
            astralCodes_.capacity() * sizeof(astralCodes_[0]) + singleValues_.capacity();

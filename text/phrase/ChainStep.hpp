@@ -30,6 +30,10 @@ class ChainStep {
         return IsJoin(code) ? code & kJoinLengthMask : 0;
     }
 
+    // True when a key of the step may start inside text and go on past its end with one of
+    // heads (with any character when heads is null).
+    bool MayGoOn(std::string_view text, const std::vector<char32_t>* heads) const;
+
     // The length of the step's longest key, in characters.
     std::size_t LongestKey() const { return longestKey_; }
 

@@ -186,13 +186,21 @@ void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out)
                 output = join.alone;
             } else if (heldFrom == size) {
                 heldFrom = at;
-                reachLeft = join.reach;
+                reachLeft = runChain_.HoldFor(join);
             } else {
-                reachLeft = std::max<std::size_t>(
-                    reachLeft, runChain_.OneJoiningStep() ? join.reach : runChain_.Reach());
+                reachLeft = std::max<std::size_t>(reachLeft, runChain_.HoldFor(join));
             }
         } else if (heldFrom != size && reachLeft-- == 0) {
-            release(at);
+            if (runChain_.OneJoiningStep()) {
+                release(at);
+            } else if (runChain_.ConvertApart(utf8.substr(heldFrom, at - heldFrom), utf8.substr(at),
+                                              cursor, buffer, spare)) {
+                heldFrom = size;
+            } else {
+                // Tried again once as much text has come again, so that a long run is
+                // converted a bounded number of times over.
+                reachLeft = at - heldFrom;
+            }
         }
         if (heldFrom == size) {
             AppendCharacter(output, utf8, at, length, cursor);

@@ -3,8 +3,8 @@
 #include "text/unicode/Utf8Codec.hpp"
 
 #include <algorithm>
-#include <unordered_map>
-#include <unordered_set>
+
+#include "text/phrase/JoinPairs.hpp"
 
 namespace text {
 namespace {
@@ -58,14 +58,12 @@ RunChain::RunChain(const OpenccConfiguration& configuration,
     steps_.reserve(groups.size());
     for (std::size_t step = 0; step < groups.size(); ++step) {
         steps_.emplace_back(groups[step]);
-        reach_ += steps_.back().LongestKey() - 1;
         if (steps_.back().LongestKey() > 1) {
             ++joiningSteps_;
-            joiningStep_ = step;
         }
     }
     std::vector<bool> planned(kCodepointCount, false);
-    std::vector<Isolated> isolated;
+    Isolated isolated;
     for (const DictionaryGroup& group : groups) {
         for (const SharedDictionary& dictionary : group) {
             for (const DictionaryEntry& entry : *dictionary) {
@@ -77,51 +75,52 @@ RunChain::RunChain(const OpenccConfiguration& configuration,
             }
         }
     }
-    if (joiningSteps_ == 1) {
-        PlanJoinPairs(groups, isolated);
-    }
+    ChainHeads heads(groups);
+    PlanJoinPairs(groups, heads, isolated);
+    heads_.emplace(std::move(heads));
     texts_.append(OutputCursor::kPadding, '\0');  // lets the last text be read padded
     texts_.shrink_to_fit();
 }
 
 // A character that no step joins is mapped by each step on its own, so the chain maps it on
-// its own too. A character that one may join gets the reach of its keys; when it is one
-// character before the only joining step, also its output alone.
-RunChain::Output RunChain::PlanCharacter(char32_t codepoint, std::vector<Isolated>& isolated) {
+// its own too. A character that one may join gets the reach of its keys, and its output alone
+// for when the next character cannot be joined with it.
+RunChain::Output RunChain::PlanCharacter(char32_t codepoint, Isolated& isolated) {
     const std::string character = Utf8Of(codepoint);
-    std::string text = character;
+    std::vector<std::string> textsBefore{character};  // before each step, then after the last
+    Join join;
+    bool joins = false;
     for (std::size_t step = 0; step < steps_.size(); ++step) {
         std::size_t joinLength = 0;
-        const std::vector<char32_t> codepoints = CodepointsOf(text);
-        for (const char32_t inner : codepoints) {
+        for (const char32_t inner : CodepointsOf(textsBefore.back())) {
             joinLength = std::max(joinLength, steps_[step].JoinLength(inner));
         }
-        if (joinLength > 0) {
-            Join join;
+        if (!joins && joinLength > 0) {
+            joins = true;
             join.reach = static_cast<std::uint32_t>(joinLength - 1);
+            join.nearReach = join.reach;
             for (std::size_t later = step + 1; later < steps_.size(); ++later) {
                 join.reach += static_cast<std::uint32_t>(steps_[later].LongestKey() - 1);
             }
-            if (joiningSteps_ == 1 && codepoints.size() == 1) {
-                join.alone = Store(ThroughSteps(text, step, steps_.size()), character);
-                isolated.push_back({codepoint, codepoints.front(), joins_.size()});
-            }
-            joins_.push_back(join);
-            return kJoin | static_cast<Output>(joins_.size() - 1);
         }
-        text = ThroughSteps(std::move(text), step, step + 1);
-        if (text.empty()) {
-            // Reaches count characters that have output in every step: this one waits.
-            joins_.push_back(Join{});
-            return kJoin | static_cast<Output>(joins_.size() - 1);
-        }
+        std::string next = ThroughSteps(textsBefore.back(), step, step + 1);
+        // Reaches count characters that have output in every step: one without waits.
+        joins = joins || next.empty();
+        textsBefore.push_back(std::move(next));
     }
-    const Output output = Store(text, character);
-    if (IsJoin(output)) {
-        joins_.push_back(Join{});
-        return kJoin | static_cast<Output>(joins_.size() - 1);
+    const Output output = Store(textsBefore.back(), character);
+    if (!joins && !IsJoin(output)) {
+        return output;
     }
-    return output;
+    if (joins && !IsJoin(output)) {  // else no room for its output: the chain converts it
+        join.alone = output;
+        textsBefore.pop_back();
+        isolated.characters.push_back(codepoint);
+        isolated.joins.push_back(joins_.size());
+        isolated.textsBefore.push_back(std::move(textsBefore));
+    }
+    joins_.push_back(join);
+    return kJoin | static_cast<Output>(joins_.size() - 1);
 }
 
 RunChain::Output RunChain::Store(std::string_view text, std::string_view character) {
@@ -146,60 +145,19 @@ std::string RunChain::ThroughSteps(std::string text, std::size_t from, std::size
     return text;
 }
 
-// With one joining step, the steps before it map each character on its own, so the joining
-// step sees the characters' texts one after the other: a key may start at a character's text
-// and go on into the next one's only when that text starts with a second character of such
-// a key (or has no characters at all).
-void RunChain::PlanJoinPairs(const std::vector<DictionaryGroup>& groups,
-                             const std::vector<Isolated>& isolated) {
-    std::unordered_map<char32_t, std::vector<char32_t>> secondCharacters;
-    for (const SharedDictionary& dictionary : groups[joiningStep_]) {
-        for (const DictionaryEntry& entry : *dictionary) {
-            const std::vector<char32_t> key = CodepointsOf(entry.key);
-            if (key.size() > 1) {
-                secondCharacters[key[0]].push_back(key[1]);
-            }
-        }
-    }
-    // By first character of their text before the joining step, the characters that a step
-    // before it changes; and those it leaves without text.
-    std::unordered_map<char32_t, std::vector<char32_t>> changedByFirst;
-    std::unordered_set<char32_t> changed;
-    std::vector<char32_t> vanishing;
-    for (std::size_t step = 0; step < joiningStep_; ++step) {
-        for (const SharedDictionary& dictionary : groups[step]) {
-            for (const DictionaryEntry& entry : *dictionary) {
-                const char32_t first = CodepointsOf(entry.key).front();
-                if (!changed.insert(first).second) {
-                    continue;
-                }
-                const std::string before = ThroughSteps(Utf8Of(first), 0, joiningStep_);
-                if (before.empty()) {
-                    vanishing.push_back(first);
-                } else {
-                    changedByFirst[CodepointsOf(before).front()].push_back(first);
-                }
-            }
-        }
-    }
-    for (const Isolated& item : isolated) {
-        const std::string first = Utf8Of(item.character);
-        std::vector<char32_t> nexts = vanishing;
-        for (const char32_t second : secondCharacters[item.beforeJoining]) {
-            const auto found = changedByFirst.find(second);
-            if (found != changedByFirst.end()) {
-                nexts.insert(nexts.end(), found->second.begin(), found->second.end());
-            }
-            if (!changed.contains(second)) {
-                nexts.push_back(second);
-            }
-        }
-        for (const char32_t next : nexts) {
+// A key may join a character with the next one only where the pairs say so.
+void RunChain::PlanJoinPairs(const std::vector<DictionaryGroup>& groups, const ChainHeads& heads,
+                             const Isolated& isolated) {
+    const std::vector<std::vector<char32_t>> nexts =
+        NextsThatMayJoin(groups, heads, isolated.textsBefore);
+    for (std::size_t i = 0; i < nexts.size(); ++i) {
+        const std::string first = Utf8Of(isolated.characters[i]);
+        for (const char32_t next : nexts[i]) {
             joinPairs_.Insert(first + Utf8Of(next));
         }
     }
-    for (const Isolated& item : isolated) {
-        joins_[item.join].pairNode = joinPairs_.Find(Utf8Of(item.character));
+    for (std::size_t i = 0; i < nexts.size(); ++i) {
+        joins_[isolated.joins[i]].pairNode = joinPairs_.Find(Utf8Of(isolated.characters[i]));
     }
 }
 
@@ -223,9 +181,39 @@ void RunChain::Convert(std::string_view segment, std::size_t from, OutputCursor&
     steps_.back().Convert(buffer, out);
 }
 
+bool RunChain::ConvertApart(std::string_view segment, std::string_view after, OutputCursor& out,
+                            std::string& buffer, std::string& spare) const {
+    if (after.empty() || steps_.empty()) {
+        Convert(segment, 0, out, buffer, spare);
+        return true;
+    }
+    char32_t next = 0;
+    NextCodepoint(reinterpret_cast<const unsigned char*>(after.data()), next);
+    const std::vector<char32_t> itself{next};
+    std::string_view text = segment;
+    for (std::size_t step = 0;; ++step) {
+        const Heads* heads = heads_->Of(next, step);
+        const std::vector<char32_t>* characters = heads == nullptr ? &itself
+                                                  : heads->unknown ? nullptr
+                                                                   : &heads->characters;
+        if (steps_[step].MayGoOn(text, characters)) {
+            return false;
+        }
+        if (step + 1 == steps_.size()) {
+            steps_[step].Convert(text, out);
+            return true;
+        }
+        std::string& into = step % 2 == 0 ? buffer : spare;
+        into.clear();
+        steps_[step].Convert(text, into);
+        text = into;
+    }
+}
+
 std::size_t RunChain::MemoryBytes() const {
     std::size_t bytes = texts_.capacity() + joins_.capacity() * sizeof(Join) +
-                        outputs_.capacity() * sizeof(outputs_[0]) + joinPairs_.MemoryBytes();
+                        outputs_.capacity() * sizeof(outputs_[0]) + joinPairs_.MemoryBytes() +
+                        (heads_ ? heads_->MemoryBytes() : 0);
     for (const ChainStep& step : steps_) {
         bytes += step.MemoryBytes();
     }

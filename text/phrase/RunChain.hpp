@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "text/phrase/ChainStep.hpp"
 #include "text/phrase/CodepointTrie.hpp"
 #include "text/phrase/DictionaryMatcher.hpp"
+#include "text/phrase/JoinPairs.hpp"
 #include "text/phrase/OpenccConfiguration.hpp"
 #include "text/phrase/OutputCursor.hpp"
 
@@ -33,6 +35,9 @@ class RunChain {
         // with the text: a key of L characters reaches at most L - 1 characters past the one
         // it starts at, and each such character has output in every step.
         std::uint32_t reach = 0;
+        // How far the keys of the first step that joins it reach: where the chain is likely
+        // back in step with the text, with several joining steps.
+        std::uint32_t nearReach = 0;
         // Its output when the next character cannot continue a key with it (kJoin: unknown).
         Output alone = kJoin;
         std::uint32_t pairNode = CodepointTrie::kNoNode;  // in joinPairs_, after the character
@@ -65,36 +70,49 @@ class RunChain {
     void Convert(std::string_view segment, std::size_t from, OutputCursor& out, std::string& buffer,
                  std::string& spare) const;
 
-    // The bound on a join's reach that holds wherever it stands: every step's longest key.
-    std::size_t Reach() const { return reach_; }
-    // True when at most one step joins: then a join's own reach holds wherever it stands.
+    // Converts a segment from the first step as the chain does when `after` follows it in the
+    // same run, and returns true, when the chain treats the two apart: when no key of a step
+    // may start in what the steps before made of the segment and go on into what they made of
+    // after. Otherwise writes nothing and returns false.
+    bool ConvertApart(std::string_view segment, std::string_view after, OutputCursor& out,
+                      std::string& buffer, std::string& spare) const;
+
+    // True when at most one step joins: then the text held for a join may be released once its
+    // reach has passed.
     bool OneJoiningStep() const { return joiningSteps_ <= 1; }
+    // How many characters that no step joins the text is held for after a join: its reach with
+    // one joining step; else how far its first joining step's keys reach, after which
+    // ConvertApart tells whether the chain is back in step.
+    std::size_t HoldFor(const Join& join) const {
+        return OneJoiningStep() ? join.reach : join.nearReach;
+    }
     // Bytes held by the tables.
     std::size_t MemoryBytes() const;
 
   private:
+    // The characters that a step may join, with an output alone: their joins and what the
+    // steps before each step make of them on their own.
     struct Isolated {
-        char32_t character;
-        char32_t beforeJoining;  // its one character before the joining step
-        std::size_t join;
+        std::vector<char32_t> characters;
+        std::vector<std::size_t> joins;
+        std::vector<std::vector<std::string>> textsBefore;
     };
 
-    Output PlanCharacter(char32_t codepoint, std::vector<Isolated>& isolated);
+    Output PlanCharacter(char32_t codepoint, Isolated& isolated);
     Output Store(std::string_view text, std::string_view character);
     std::string ThroughSteps(std::string text, std::size_t from, std::size_t to) const;
-    void PlanJoinPairs(const std::vector<DictionaryGroup>& groups,
-                       const std::vector<Isolated>& isolated);
+    void PlanJoinPairs(const std::vector<DictionaryGroup>& groups, const ChainHeads& heads,
+                       const Isolated& isolated);
 
     std::vector<ChainStep> steps_;
-    std::size_t reach_ = 0;
     std::size_t joiningSteps_ = 0;
-    std::size_t joiningStep_ = 0;  // the last step that joins
     std::vector<std::pair<char32_t, Output>> outputs_;
     std::string texts_;
     std::vector<Join> joins_;
-    // Character pairs where a key of the joining step may start at the first one's text and go
-    // on into the second one's.
+    // Character pairs where a key of a step may start in what the steps before made of the
+    // first one and go on into what they made of the text after it.
     CodepointTrie joinPairs_;
+    std::optional<ChainHeads> heads_;  // set once built
 };
 
 }  // namespace text
