@@ -144,70 +144,95 @@ inline void PhraseConverter::AppendCharacter(RunChain::Output output, std::strin
 }
 
 void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out) const {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
-    const std::size_t size = utf8.size();
-    OutputCursor cursor(out, size);
-    // Where a step may join characters, the text waits here until the chain can take it: up to
-    // the end of the run, or the end of the reach of the last joining character.
-    std::size_t heldFrom = size;
-    std::size_t reachLeft = 0;
-    std::string buffer, spare;
-    auto release = [&](std::size_t end) {
-        if (heldFrom < end) {
-            runChain_.Convert(utf8.substr(heldFrom, end - heldFrom), 0, cursor, buffer, spare);
-        }
-        heldFrom = size;
-    };
-    for (std::size_t at = 0; at < size;) {
-        if (heldFrom == size && IsPlainAscii(bytes[at])) {
-            std::size_t end = at + 1;
-            for (; end < size && IsPlainAscii(bytes[end]); ++end) {
-            }
-            cursor.Append(utf8.data() + at, end - at);
-            at = end;
-            continue;
-        }
-        char32_t codepoint = 0;
-        const std::size_t length = NextCodepoint(bytes + at, codepoint);
-        const CharacterPlan& plan = PlanOf(codepoint);
-        if (const DictionaryMatcher::Match match = PhraseAt(plan, utf8, at, length);
-            match.length > 0) {
-            release(at);
-            const Span phrase = phraseOutputs_[match.node];
-            cursor.AppendPadded(phraseText_.data() + phrase.offset, phrase.length);
-            at += match.length;
-            continue;
-        }
-        RunChain::Output output = plan.output;
-        if (RunChain::IsJoin(output)) {
-            const RunChain::Join& join = runChain_.JoinOf(output);
-            if (heldFrom == size && join.alone != RunChain::kJoin &&
-                !runChain_.MayJoinNext(join, utf8.substr(at + length))) {
-                output = join.alone;
-            } else if (heldFrom == size) {
-                heldFrom = at;
-                reachLeft = runChain_.HoldFor(join);
-            } else {
-                reachLeft = std::max<std::size_t>(reachLeft, runChain_.HoldFor(join));
-            }
-        } else if (heldFrom != size && reachLeft-- == 0) {
-            if (runChain_.OneJoiningStep()) {
-                release(at);
-            } else if (runChain_.ConvertApart(utf8.substr(heldFrom, at - heldFrom), utf8.substr(at),
-                                              cursor, buffer, spare)) {
-                heldFrom = size;
-            } else {
-                // Tried again once as much text has come again, so that a long run is
-                // converted a bounded number of times over.
-                reachLeft = at - heldFrom;
-            }
-        }
-        if (heldFrom == size) {
-            AppendCharacter(output, utf8, at, length, cursor);
-        }
-        at += length;
+    OutputCursor cursor(out, utf8.size());
+    HeldText held{utf8.size(), 0, {}, {}};
+    for (std::size_t at = 0; at < utf8.size();) {
+        at = held.from == utf8.size() && IsPlainAscii(static_cast<unsigned char>(utf8[at]))
+                 ? CopyPlainAscii(utf8, at, cursor)
+                 : ConvertCharacterAt(utf8, at, held, cursor);
     }
-    release(size);
+    Release(utf8, utf8.size(), held, cursor);
+}
+
+std::size_t PhraseConverter::CopyPlainAscii(std::string_view utf8, std::size_t at,
+                                            OutputCursor& cursor) const {
+    std::size_t end = at + 1;
+    for (; end < utf8.size() && IsPlainAscii(static_cast<unsigned char>(utf8[end])); ++end) {
+    }
+    cursor.Append(utf8.data() + at, end - at);
+    return end;
+}
+
+// Converts the phrase or the character at utf8[at], or holds it back with the text before it;
+// returns where the next one starts.
+std::size_t PhraseConverter::ConvertCharacterAt(std::string_view utf8, std::size_t at,
+                                                HeldText& held, OutputCursor& cursor) const {
+    char32_t codepoint = 0;
+    const std::size_t length =
+        NextCodepoint(reinterpret_cast<const unsigned char*>(utf8.data() + at), codepoint);
+    const CharacterPlan& plan = PlanOf(codepoint);
+    if (const DictionaryMatcher::Match match = PhraseAt(plan, utf8, at, length); match.length > 0) {
+        Release(utf8, at, held, cursor);
+        const Span phrase = phraseOutputs_[match.node];
+        cursor.AppendPadded(phraseText_.data() + phrase.offset, phrase.length);
+        return at + match.length;
+    }
+    const RunChain::Output output = OutputInRun(plan.output, utf8, at, length, held, cursor);
+    if (held.from == utf8.size()) {
+        AppendCharacter(output, utf8, at, length, cursor);
+    }
+    return at + length;
+}
+
+// The character's output in a run when it is written at once; holds the text back from a
+// character that a step may join, and as long as the reach of the last such character lasts.
+RunChain::Output PhraseConverter::OutputInRun(RunChain::Output output, std::string_view utf8,
+                                              std::size_t at, std::size_t length, HeldText& held,
+                                              OutputCursor& cursor) const {
+    const bool holding = held.from != utf8.size();
+    if (!RunChain::IsJoin(output)) {
+        if (holding && held.reachLeft-- == 0) {
+            EndOfReach(utf8, at, held, cursor);
+        }
+        return output;
+    }
+    const RunChain::Join& join = runChain_.JoinOf(output);
+    if (!holding && join.alone != RunChain::kJoin &&
+        !runChain_.MayJoinNext(join, utf8.substr(at + length))) {
+        return join.alone;
+    }
+    if (!holding) {
+        held.from = at;
+        held.reachLeft = runChain_.HoldFor(join);
+    } else {
+        held.reachLeft = std::max<std::size_t>(held.reachLeft, runChain_.HoldFor(join));
+    }
+    return output;
+}
+
+// The reach of the held text has passed at utf8[at]: it is released where the chain is back in
+// step with the text.
+void PhraseConverter::EndOfReach(std::string_view utf8, std::size_t at, HeldText& held,
+                                 OutputCursor& cursor) const {
+    if (runChain_.OneJoiningStep()) {
+        Release(utf8, at, held, cursor);
+    } else if (runChain_.ConvertApart(utf8.substr(held.from, at - held.from), utf8.substr(at),
+                                      cursor, held.buffer, held.spare)) {
+        held.from = utf8.size();
+    } else {
+        // Tried again once as much text has come again, so that a long run is converted a
+        // bounded number of times over.
+        held.reachLeft = at - held.from;
+    }
+}
+
+void PhraseConverter::Release(std::string_view utf8, std::size_t end, HeldText& held,
+                              OutputCursor& cursor) const {
+    if (held.from < end) {
+        runChain_.Convert(utf8.substr(held.from, end - held.from), 0, cursor, held.buffer,
+                          held.spare);
+    }
+    held.from = utf8.size();
 }
 
 std::size_t PhraseConverter::MemoryBytes() const {

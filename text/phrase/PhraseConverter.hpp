@@ -64,7 +64,26 @@ class PhraseConverter final : public TextConverter {
         std::uint32_t length = 0;
     };
 
+    // Where a step may join characters, the text waits from `from` until the chain can take it:
+    // up to the end of the run, or the end of the reach of the last joining character. From the
+    // end of the text: nothing waits.
+    struct HeldText {
+        std::size_t from;
+        std::size_t reachLeft = 0;  // characters that no step joins before the reach ends
+        std::string buffer;         // the chain's steps' outputs in between
+        std::string spare;
+    };
+
     void ConvertWellFormed(std::string_view utf8, std::string& out) const override;
+    std::size_t CopyPlainAscii(std::string_view utf8, std::size_t at, OutputCursor& cursor) const;
+    std::size_t ConvertCharacterAt(std::string_view utf8, std::size_t at, HeldText& held,
+                                   OutputCursor& cursor) const;
+    RunChain::Output OutputInRun(RunChain::Output output, std::string_view utf8, std::size_t at,
+                                 std::size_t length, HeldText& held, OutputCursor& cursor) const;
+    void EndOfReach(std::string_view utf8, std::size_t at, HeldText& held,
+                    OutputCursor& cursor) const;
+    void Release(std::string_view utf8, std::size_t end, HeldText& held,
+                 OutputCursor& cursor) const;
     bool IsPlainAscii(unsigned char byte) const { return byte < 0x80 && plainAscii_[byte]; }
     // The segmentation key that starts at utf8[at], whose first character has plan and length.
     DictionaryMatcher::Match PhraseAt(const CharacterPlan& plan, std::string_view utf8,
