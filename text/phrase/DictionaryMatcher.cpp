@@ -6,14 +6,20 @@ namespace text {
 
 namespace {
 
-std::size_t KeyCharacters(const DictionaryGroup& group) {
-    std::size_t count = 0;
+struct KeySizes {
+    std::size_t characters = 0;
+    std::size_t valueBytes = 0;
+};
+
+KeySizes SizesOf(const DictionaryGroup& group) {
+    KeySizes sizes;
     for (const SharedDictionary& dictionary : group) {
         for (const DictionaryEntry& entry : *dictionary) {
-            count += CharacterCount(entry.key);
+            sizes.characters += CharacterCount(entry.key);
+            sizes.valueBytes += entry.value.size();
         }
     }
-    return count;
+    return sizes;
 }
 
 }  // namespace
@@ -22,14 +28,15 @@ DictionaryMatcher::DictionaryMatcher(const DictionaryGroup& group) {
     if (group.size() >= kNoRank) {
         throw std::runtime_error("词典组过大");
     }
-    trie_.Reserve(KeyCharacters(group));
+    // A key adds at most a node a character: the tables are sized once, then trimmed.
+    const KeySizes sizes = SizesOf(group);
+    trie_.Reserve(sizes.characters);
+    ranks_.assign(sizes.characters + 1, kNoRank);
+    valueOf_.resize(sizes.characters + 1);
+    values_.reserve(sizes.valueBytes);
     for (std::size_t rank = 0; rank < group.size(); ++rank) {
         for (const DictionaryEntry& entry : *group[rank]) {
             const std::uint32_t node = trie_.Insert(entry.key);
-            if (ranks_.size() < trie_.NodeCount()) {
-                ranks_.resize(trie_.NodeCount(), kNoRank);
-                valueOf_.resize(trie_.NodeCount());
-            }
             // The same key in a later dictionary never wins: the earlier one matches there too.
             if (ranks_[node] != kNoRank) {
                 continue;
@@ -40,7 +47,7 @@ DictionaryMatcher::DictionaryMatcher(const DictionaryGroup& group) {
             values_ += entry.value;
         }
     }
-    ranks_.resize(trie_.NodeCount(), kNoRank);
+    ranks_.resize(trie_.NodeCount());
     valueOf_.resize(trie_.NodeCount());
     ranks_.shrink_to_fit();
     valueOf_.shrink_to_fit();

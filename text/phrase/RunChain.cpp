@@ -17,15 +17,22 @@ std::string Utf8Of(char32_t codepoint) {
     return bytes;
 }
 
-std::vector<char32_t> CodepointsOf(std::string_view text) {
-    std::vector<char32_t> codepoints;
+char32_t FirstOf(std::string_view text) {
+    char32_t codepoint = 0;
+    NextCodepoint(reinterpret_cast<const unsigned char*>(text.data()), codepoint);
+    return codepoint;
+}
+
+// The longest key of step that starts at a character of text, 0 when none has more than one.
+std::size_t JoinLengthIn(const ChainStep& step, std::string_view text) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    std::size_t joinLength = 0;
     for (std::size_t at = 0; at < text.size();) {
         char32_t codepoint = 0;
         at += NextCodepoint(bytes + at, codepoint);
-        codepoints.push_back(codepoint);
+        joinLength = std::max(joinLength, step.JoinLength(codepoint));
     }
-    return codepoints;
+    return joinLength;
 }
 
 bool AllKeysIn(const Dictionary& dictionary, const DictionaryMatcher& matcher) {
@@ -67,7 +74,7 @@ RunChain::RunChain(const OpenccConfiguration& configuration,
     for (const DictionaryGroup& group : groups) {
         for (const SharedDictionary& dictionary : group) {
             for (const DictionaryEntry& entry : *dictionary) {
-                const char32_t first = CodepointsOf(entry.key).front();
+                const char32_t first = FirstOf(entry.key);
                 if (!planned[first]) {
                     planned[first] = true;
                     outputs_.emplace_back(first, PlanCharacter(first, isolated));
@@ -91,10 +98,7 @@ RunChain::Output RunChain::PlanCharacter(char32_t codepoint, Isolated& isolated)
     Join join;
     bool joins = false;
     for (std::size_t step = 0; step < steps_.size(); ++step) {
-        std::size_t joinLength = 0;
-        for (const char32_t inner : CodepointsOf(textsBefore.back())) {
-            joinLength = std::max(joinLength, steps_[step].JoinLength(inner));
-        }
+        const std::size_t joinLength = JoinLengthIn(steps_[step], textsBefore.back());
         if (!joins && joinLength > 0) {
             joins = true;
             join.reach = static_cast<std::uint32_t>(joinLength - 1);
