@@ -1,5 +1,6 @@
 #include "text/convert/CharacterTableConverter.hpp"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -10,7 +11,60 @@ namespace {
 
 constexpr std::size_t kStackUnits = 1024;
 
+// The BMP character at the start of well-formed UTF-8 (0 for any other) and its length.
+std::size_t NextBmpCharacter(const unsigned char* bytes, char32_t& unit) {
+    const unsigned lead = bytes[0];
+    unit = 0;
+    if (lead < 0xC0) {
+        return 1;
+    }
+    if (lead < 0xE0) {
+        return 2;
+    }
+    if (lead < 0xF0) {
+        unit = ((lead & 0x0Fu) << 12) | ((bytes[1] & 0x3Fu) << 6) | (bytes[2] & 0x3Fu);
+        return 3;
+    }
+    return 4;
+}
+
 }  // namespace
+
+CharacterTableConverter::CharacterTableConverter(const ScriptMapping& mapping)
+    : mapping_(mapping), uncertain_(0x10000, false) {
+    for (const UncertainChoice& choice : mapping.Choices()) {
+        if (choice.source.size() != 3) {
+            continue;  // the table's characters that offer choices are all of three bytes
+        }
+        char32_t unit = 0;
+        NextBmpCharacter(reinterpret_cast<const unsigned char*>(choice.source.data()), unit);
+        uncertain_[unit] = true;
+        choices_.emplace_back(static_cast<char16_t>(unit), &choice);
+    }
+    std::sort(choices_.begin(), choices_.end());
+}
+
+// The conversion as it is, then one pass over the source for the uncertain characters: the
+// table maps every character alone, so each of them is a place.
+void CharacterTableConverter::ConvertWellFormedNoting(std::string_view utf8, std::string& out,
+                                                      UncertainPlaces& places) const {
+    ConvertWellFormed(utf8, out);
+    if (choices_.empty()) {
+        return;
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
+    for (std::size_t at = 0; at < utf8.size();) {
+        char32_t codepoint = 0;
+        const std::size_t length = NextBmpCharacter(bytes + at, codepoint);
+        if (uncertain_[codepoint]) {
+            const auto found = std::lower_bound(
+                choices_.begin(), choices_.end(), codepoint,
+                [](const auto& item, char32_t wanted) { return item.first < wanted; });
+            places.Note(utf8.data() + at, *found->second);
+        }
+        at += length;
+    }
+}
 
 void CharacterTableConverter::ConvertWellFormed(std::string_view utf8, std::string& out) const {
     const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());

@@ -10,6 +10,12 @@ namespace {
 
 constexpr char32_t kBmpSize = 0x10000;
 
+void NoteChoice(const UncertainChoice* choice, const char* at, UncertainPlaces& places) {
+    if (choice != nullptr) {
+        places.Note(at, *choice);
+    }
+}
+
 }  // namespace
 
 PhraseConverter::PhraseConverter(const std::string& configPath)
@@ -21,6 +27,11 @@ PhraseConverter::PhraseConverter(const OpenccConfiguration& configuration)
       bmpPlans_(kBmpSize) {
     PlanPhrases(configuration);
     PlanCharacters(configuration);
+    choices_ = std::make_unique<const PhraseChoices>(
+        configuration, segmentation_, runChain_, [this](std::uint32_t node) {
+            const Span phrase = phraseOutputs_[node];
+            return std::string_view(phraseText_).substr(phrase.offset, phrase.length);
+        });
 }
 
 // When the first step's group starts with the segmentation's dictionaries, a segment that is
@@ -144,6 +155,16 @@ inline void PhraseConverter::AppendCharacter(RunChain::Output output, std::strin
 }
 
 void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out) const {
+    Run<false>(utf8, out, nullptr);
+}
+
+void PhraseConverter::ConvertWellFormedNoting(std::string_view utf8, std::string& out,
+                                              UncertainPlaces& places) const {
+    Run<true>(utf8, out, &places);
+}
+
+template <bool kNoting>
+void PhraseConverter::Run(std::string_view utf8, std::string& out, UncertainPlaces* places) const {
     const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
     const std::size_t size = utf8.size();
     OutputCursor cursor(out, size);
@@ -172,11 +193,17 @@ void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out)
         const CharacterPlan& plan = PlanOf(codepoint);
         if (const DictionaryMatcher::Match match = PhraseAt(plan, utf8, at, length);
             match.length > 0) {
+            if constexpr (kNoting) {
+                NoteChoice(choices_->OfSegment(match.node), utf8.data() + at, *places);
+            }
             release(at);
             const Span phrase = phraseOutputs_[match.node];
             cursor.AppendPadded(phraseText_.data() + phrase.offset, phrase.length);
             at += match.length;
             continue;
+        }
+        if constexpr (kNoting) {
+            NoteChoice(choices_->OfCharacter(codepoint), utf8.data() + at, *places);
         }
         RunChain::Output output = plan.output;
         if (RunChain::IsJoin(output)) {
