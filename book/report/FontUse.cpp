@@ -106,7 +106,12 @@ std::string FamilyOf(std::string_view tag, const std::string& name, const std::s
     return best != nullptr ? EmbeddedFamily(best->families, styles) : parent;
 }
 
-using Usage = std::map<std::string, std::map<char32_t, MissingGlyph>>;  // by family
+// What the text sets in one font file: the families it serves and its characters.
+struct FontUse {
+    std::set<std::string> families;
+    std::map<char32_t, MissingGlyph> characters;
+};
+using Usage = std::map<std::string, FontUse>;  // by the font file's path
 
 std::size_t NextCharacter(std::string_view text, std::size_t at, char32_t& character) {
     const auto lead = static_cast<unsigned char>(text[at]);
@@ -118,17 +123,30 @@ std::size_t NextCharacter(std::string_view text, std::size_t at, char32_t& chara
     return length;
 }
 
+void Count(const BookText& file, std::size_t at, std::size_t length, char32_t character,
+           FontUse& font) {
+    MissingGlyph& use = font.characters[character];
+    if (use.count++ == 0) {
+        text::TextContext context = text::ContextAround(file.text, at, length, kContext);
+        use = {character, 1, file.path, std::move(context.before), std::move(context.after)};
+    }
+}
+
+// The characters of file[begin, end) set in family go to the fonts of its faces that cover them.
 void CountText(const BookText& file, std::size_t begin, std::size_t end, const std::string& family,
-               Usage& usage) {
+               const StyleRules& styles, Usage& usage) {
+    if (family.empty()) {
+        return;
+    }
     for (std::size_t at = begin; at < end;) {
         char32_t character = 0;
         const std::size_t length = NextCharacter(file.text, at, character);
-        if (character >= 0x80 && !family.empty()) {
-            MissingGlyph& use = usage[family][character];
-            if (use.count++ == 0) {
-                text::TextContext context = text::ContextAround(file.text, at, length, kContext);
-                use = {character, 1, file.path, std::move(context.before),
-                       std::move(context.after)};
+        for (const FontFace& face : styles.faces) {
+            if (character < 0x80 || face.family != family || !face.Covers(character)) {
+                continue;
+            }
+            for (const std::string& font : face.fonts) {
+                Count(file, at, length, character, usage[font]);
             }
         }
         at += length;
@@ -155,7 +173,7 @@ void WalkMarkup(const BookText& file, const StyleRules& styles, Usage& usage) {
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t tag = std::min(text.find('<', at), text.size());
         if (inBody) {
-            CountText(file, at, tag, open.back().family, usage);
+            CountText(file, at, tag, open.back().family, styles, usage);
         }
         if (tag == text.size()) {
             break;
@@ -192,24 +210,38 @@ void WalkMarkup(const BookText& file, const StyleRules& styles, Usage& usage) {
     }
 }
 
-StyleRules RulesOf(const std::vector<BookText>& texts) {
+// The rules a document follows: those of the stylesheets it links, in order, then its own
+// <style> blocks.
+StyleRules RulesOf(const BookText& document, const std::map<std::string, StyleRules>& sheets) {
     StyleRules styles;
-    for (const BookText& file : texts) {
-        if (file.stylesheet) {
-            AddStyleRules(file.text, file.path, styles);
+    const std::string lower = Lower(document.text);
+    for (std::size_t at = lower.find("<link"); at != std::string::npos;
+         at = lower.find("<link", at + 1)) {
+        const std::string_view tag =
+            std::string_view(document.text).substr(at, lower.find('>', at) - at);
+        const auto sheet = sheets.find(ResolvedPath(document.path, AttributeValue(tag, "href")));
+        // An alternate stylesheet waits for the reader to choose it.
+        const std::string rel = Lower(AttributeValue(tag, "rel"));
+        if (rel.find("stylesheet") == std::string::npos ||
+            rel.find("alternate") != std::string::npos || sheet == sheets.end()) {
             continue;
         }
-        const std::string lower = Lower(file.text);
-        for (std::size_t at = lower.find("<style"); at != std::string::npos;
-             at = lower.find("<style", at + 1)) {
-            const std::size_t open = lower.find('>', at);
-            const std::size_t close = lower.find("</style", open);
-            if (open == std::string::npos || close == std::string::npos) {
-                break;
-            }
-            AddStyleRules(std::string_view(file.text).substr(open + 1, close - open - 1), file.path,
-                          styles);
+        styles.faces.insert(styles.faces.end(), sheet->second.faces.begin(),
+                            sheet->second.faces.end());
+        for (FamilyRule rule : sheet->second.rules) {
+            rule.order = styles.rules.size();
+            styles.rules.push_back(std::move(rule));
         }
+    }
+    for (std::size_t at = lower.find("<style"); at != std::string::npos;
+         at = lower.find("<style", at + 1)) {
+        const std::size_t open = lower.find('>', at);
+        const std::size_t close = lower.find("</style", open);
+        if (open == std::string::npos || close == std::string::npos) {
+            break;
+        }
+        AddStyleRules(std::string_view(document.text).substr(open + 1, close - open - 1),
+                      document.path, styles);
     }
     return styles;
 }
@@ -222,24 +254,15 @@ const std::string* FontBytes(const std::string& path,
     return nullptr;
 }
 
-FontFinding Check(const std::string& path, const std::set<std::string>& families,
-                  const Usage& usage, const std::string& bytes) {
-    FontFinding finding{path, {families.begin(), families.end()}, 0, {}, {}};
+// The font file at path against the characters the text sets in it.
+FontFinding Check(const std::string& path, const FontUse& use, const std::string& bytes) {
+    FontFinding finding{
+        path, {use.families.begin(), use.families.end()}, use.characters.size(), {}, {}};
     const FontCoverage coverage(bytes);
     finding.problem = coverage.Problem();
-    std::map<char32_t, MissingGlyph> used;
-    for (const std::string& family : families) {
-        if (const auto found = usage.find(family); found != usage.end()) {
-            for (const auto& [character, use] : found->second) {
-                auto [into, fresh] = used.emplace(character, use);
-                into->second.count += fresh ? 0 : use.count;
-            }
-        }
-    }
-    finding.characters = used.size();
-    for (const auto& [character, use] : used) {
+    for (const auto& [character, glyph] : use.characters) {
         if (finding.problem.empty() && !coverage.Has(character)) {
-            finding.missing.push_back(use);
+            finding.missing.push_back(glyph);
         }
     }
     std::stable_sort(finding.missing.begin(), finding.missing.end(),
@@ -247,29 +270,39 @@ FontFinding Check(const std::string& path, const std::set<std::string>& families
     return finding;
 }
 
+void NoteFaces(const StyleRules& styles, Usage& usage) {
+    for (const FontFace& face : styles.faces) {
+        for (const std::string& font : face.fonts) {
+            usage[font].families.insert(face.family);
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<FontFinding> CheckFonts(const std::vector<BookText>& texts,
                                     const std::map<std::string, std::string>& fontFiles) {
-    const StyleRules styles = RulesOf(texts);
+    std::map<std::string, StyleRules> sheets;
     Usage usage;
     for (const BookText& file : texts) {
-        if (!file.stylesheet) {
-            WalkMarkup(file, styles, usage);
+        if (file.stylesheet) {
+            AddStyleRules(file.text, file.path, sheets[file.path]);
+            NoteFaces(sheets[file.path], usage);
         }
     }
-    std::map<std::string, std::set<std::string>> familiesOfFont;
-    for (const FontFace& face : styles.faces) {
-        for (const std::string& font : face.fonts) {
-            familiesOfFont[font].insert(face.family);
+    for (const BookText& file : texts) {
+        if (!file.stylesheet) {
+            const StyleRules styles = RulesOf(file, sheets);
+            NoteFaces(styles, usage);
+            WalkMarkup(file, styles, usage);
         }
     }
     std::vector<FontFinding> findings;
     // A source that is not one of the book's files is the reader's own font (the font rule
     // names such places): nothing to check.
-    for (const auto& [path, families] : familiesOfFont) {
+    for (const auto& [path, use] : usage) {
         if (const std::string* bytes = FontBytes(path, fontFiles)) {
-            findings.push_back(Check(path, families, usage, *bytes));
+            findings.push_back(Check(path, use, *bytes));
         }
     }
     return findings;

@@ -8,9 +8,11 @@
 // Which characters of a book's text are set in which embedded font, and which of them the
 // font lacks. How a character's font is judged: the font-family of the element's style=""
 // attribute, else of the rule of the book's stylesheets and <style> blocks whose selector's
-// last part (element, classes, id) matches the element and is the most specific, else the
-// parent's. Every stylesheet is taken to apply to every document; a family list gives its
-// first family that an @font-face declares, unless a generic family comes before it.
+// last part (element, classes, id; a part with an attribute or pseudo-class is not followed)
+// matches the element and is the most specific, else the parent's. A document follows the
+// stylesheets its <link rel="stylesheet"> elements name and its own <style> blocks (not their
+// @import); a family list gives its first family that an @font-face declares, unless a
+// generic family comes before it; a face's unicode-range limits what it sets.
 
 struct BookText {
     std::string path;  // in the book

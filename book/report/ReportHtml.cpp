@@ -117,10 +117,11 @@ void AddGlyphs(const BookReport& report, std::string& html) {
     html +=
         "<section id=\"glyphs\"><h2>字型缺少的字形</h2>"
         "<p>判斷方法：每個文字元素的字型取自它的 style 屬性的 font-family，否則取自書中"
-        "樣式表與 &lt;style&gt; 中選擇器末段（元素、類別、id）與它相符且最具體的規則，"
-        "否則沿用上層元素的；所有樣式表都視為作用於每一份文件；font-family 取第一個由 "
-        "@font-face 宣告的家族（在它之前若有通用家族則不算）。字型的字元表以 FreeType "
-        "讀取。</p>";
+        "樣式表與 &lt;style&gt; 中選擇器末段（元素、類別、id；含屬性或偽類的不採用）與它"
+        "相符且最具體的規則，否則沿用上層元素的；每份文件只採用它以 &lt;link&gt; 連結的"
+        "樣式表（不含其中的 @import）和它自己的 &lt;style&gt;；"
+        "font-family 取第一個由 @font-face 宣告的家族（在它之前若有通用家族則不算），"
+        "只計該字型 unicode-range 內的字元。字型的字元表以 FreeType 讀取。</p>";
     if (report.Fonts().empty()) {
         html += "<p>書中沒有以 @font-face 宣告的字型。</p>";
     }

@@ -90,13 +90,41 @@ std::vector<std::string> UrlsOf(std::string_view value) {
     return urls;
 }
 
-// The rule of one selector, by its last compound part; nullopt for what it cannot match.
+// A unicode-range value: U+4E00-9FFF, U+5B57, U+4?? (a ? is any digit), separated by commas.
+std::vector<std::pair<char32_t, char32_t>> RangesOf(std::string_view value) {
+    std::vector<std::pair<char32_t, char32_t>> ranges;
+    for (std::size_t at = 0; at <= value.size();) {
+        const std::size_t comma = std::min(value.find(',', at), value.size());
+        std::string range = Lower(Trimmed(value.substr(at, comma - at)));
+        at = comma + 1;
+        if (!range.starts_with("u+")) {
+            continue;
+        }
+        range.erase(0, 2);
+        const std::size_t dash = range.find('-');
+        std::string low = range.substr(0, dash);
+        std::string high = dash == std::string::npos ? low : range.substr(dash + 1);
+        std::replace(low.begin(), low.end(), '?', '0');
+        std::replace(high.begin(), high.end(), '?', 'f');
+        try {
+            ranges.emplace_back(std::stoul(low, nullptr, 16), std::stoul(high, nullptr, 16));
+        } catch (const std::exception&) {
+            // Not a range: the declaration is ignored, as a browser ignores it.
+        }
+    }
+    return ranges;
+}
+
+// The rule of one selector, by its last compound part. A part with an attribute or a pseudo-class
+// is not followed: guessing would set text in a font it may never get.
 void AddSelector(std::string_view selector, const std::vector<std::string>& families,
                  StyleRules& rules) {
     selector = Trimmed(selector);
     const std::size_t last = selector.find_last_of(" \t\n>+~");
     std::string_view part = last == std::string_view::npos ? selector : selector.substr(last + 1);
-    part = part.substr(0, std::min(part.find_first_of(":["), part.size()));
+    if (part.empty() || part.find_first_of(":[") != std::string_view::npos) {
+        return;
+    }
     FamilyRule rule{{}, {}, {}, families, 0, rules.rules.size()};
     std::size_t at = 0;
     const auto name = [&]() {
@@ -126,10 +154,11 @@ void AddSelector(std::string_view selector, const std::vector<std::string>& fami
 void AddRule(std::string_view prelude, std::string_view block, const std::string& base,
              StyleRules& rules) {
     if (Lower(Trimmed(prelude)) == "@font-face") {
-        FontFace face{std::string(Lower(Unquoted(DeclarationValue(block, "font-family")))), {}};
+        FontFace face{std::string(Lower(Unquoted(DeclarationValue(block, "font-family")))), {}, {}};
         for (const std::string& url : UrlsOf(DeclarationValue(block, "src"))) {
             face.fonts.push_back(ResolvedPath(base, url));
         }
+        face.ranges = RangesOf(DeclarationValue(block, "unicode-range"));
         if (!face.family.empty()) {
             rules.faces.push_back(std::move(face));
         }
@@ -152,6 +181,13 @@ void AddRule(std::string_view prelude, std::string_view block, const std::string
 }
 
 }  // namespace
+
+bool FontFace::Covers(char32_t character) const {
+    return ranges.empty() ||
+           std::any_of(ranges.begin(), ranges.end(), [character](const auto& range) {
+               return range.first <= character && character <= range.second;
+           });
+}
 
 void AddStyleRules(std::string_view css, const std::string& base, StyleRules& rules) {
     const std::string text = WithoutComments(css);

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The part of a book's stylesheets that decides fonts: @font-face declarations and the rules
@@ -10,6 +11,10 @@
 struct FontFace {
     std::string family;              // lower case, unquoted
     std::vector<std::string> fonts;  // the src url()s, as paths in the book
+    // The unicode-range, first and last of each range; empty: every character.
+    std::vector<std::pair<char32_t, char32_t>> ranges;
+
+    bool Covers(char32_t character) const;
 };
 
 struct FamilyRule {
