@@ -7,9 +7,11 @@
 #include "book/tree/TextFileRewrite.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
-// The text step's transform of a Chinese chapter without a report, noting the uncertain places
-// alone, and with the report's whole watch (places, changed characters, the text kept for the
-// fonts): what --report costs the text step.
+// The text step's transform of a Chinese chapter (its conversion, without the file's reading and
+// writing) without a report, noting the uncertain places alone, and with the report's whole
+// watch (places, changed characters, the text kept for the fonts): what --report costs, against
+// the step's processor work alone. One run shows them side by side (interleaved:
+// --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true).
 namespace {
 
 constexpr std::size_t kTextSize = 8 * 1024 * 1024;
@@ -60,3 +62,5 @@ void BM_TextStepWithReport(benchmark::State& state) {
 BENCHMARK(BM_TextStepWithoutReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextStepNotingPlaces)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextStepWithReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,6 +1,7 @@
 #include "book/report/BookReport.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 #include "book/report/ReportHtml.hpp"
 #include "platform/ErrorReason.hpp"
@@ -12,17 +13,37 @@ std::size_t CharacterLength(unsigned char lead) {
     return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
-// The characters of after that differ from those of before at the same place.
+bool IsContinuation(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+// The characters of after that differ from those of before at the same place: equal stretches
+// are skipped whole, and the two texts go on in step after each differing character.
 std::size_t ChangedCharacters(std::string_view before, std::string_view after) {
     std::size_t changed = 0;
     std::size_t a = 0;
     std::size_t b = 0;
     while (a < before.size() && b < after.size()) {
-        const std::size_t lengthA = CharacterLength(static_cast<unsigned char>(before[a]));
-        const std::size_t lengthB = CharacterLength(static_cast<unsigned char>(after[b]));
-        changed += before.substr(a, lengthA) != after.substr(b, lengthB) ? 1 : 0;
-        a += lengthA;
-        b += lengthB;
+        // Eight bytes at a time while they agree, then byte by byte.
+        while (a + 8 <= before.size() && b + 8 <= after.size() &&
+               std::memcmp(before.data() + a, after.data() + b, 8) == 0) {
+            a += 8;
+            b += 8;
+        }
+        while (a < before.size() && b < after.size() && before[a] == after[b]) {
+            ++a;
+            ++b;
+        }
+        if (a == before.size() || b == after.size()) {
+            break;
+        }
+        while (a > 0 && b > 0 && IsContinuation(before[a]) && IsContinuation(after[b])) {
+            --a;  // back to the start of the character that differs
+            --b;
+        }
+        ++changed;
+        a += CharacterLength(static_cast<unsigned char>(before[a]));
+        b += CharacterLength(static_cast<unsigned char>(after[b]));
     }
     return changed;
 }

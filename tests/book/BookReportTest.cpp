@@ -12,7 +12,8 @@ std::string DataFile(const std::string& name) {
 }
 
 // A title set in a subset font of the title's Simplified characters, a note in a WOFF subset
-// of its own, and body text in no embedded font.
+// of its own limited by a unicode-range, and body text in no embedded font; an alternate
+// stylesheet and a rule by pseudo-class that must not count.
 std::vector<ZipEntryPlan> FontBook() {
     return {{"OEBPS/fonts/title.ttf", DataFile("title-subset.ttf")},
             {"OEBPS/fonts/note.woff", DataFile("note-subset.woff")},
@@ -22,8 +23,10 @@ std::vector<ZipEntryPlan> FontBook() {
              "unicode-range:U+4E00-7FFF}\n"
              "h1.title{font-family:'Title Font',serif}\n"
              "p:lang(en){font-family:'Title Font'}\n"},
+            {"OEBPS/Styles/alt.css", "h1.title{font-family:Note}\n"},
             {"OEBPS/Text/title.xhtml",
-             "<html><head><link rel=\"stylesheet\" href=\"../Styles/book.css\"/></head><body>"
+             "<html><head><link rel=\"stylesheet\" href=\"../Styles/book.css\"/>"
+             "<link rel=\"alternate stylesheet\" href=\"../Styles/alt.css\"/></head><body>"
              "<h1 class=\"title\">简体书名</h1><p>他说\"发\"&lt;i&gt;</p>"
              "<div style=\"font-family: Note, serif\"><p>后记发现</p></div><p>面</p><p>面</p>"
              "</body></html>"}};

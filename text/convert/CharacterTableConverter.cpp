@@ -31,42 +31,55 @@ std::size_t NextBmpCharacter(const unsigned char* bytes, char32_t& unit) {
 }  // namespace
 
 CharacterTableConverter::CharacterTableConverter(const ScriptMapping& mapping)
-    : mapping_(mapping), uncertain_(0x10000, false) {
+    : mapping_(mapping), unitInfo_(0x10000) {
+    for (std::size_t unit = 0; unit < unitInfo_.size(); ++unit) {
+        // The UTF-8 bytes of the unit's character; a surrogate is half of a four-byte one.
+        unitInfo_[unit] = unit < 0x80                                          ? 1
+                          : unit < 0x800 || (unit >= 0xD800 && unit <= 0xDFFF) ? 2
+                                                                               : 3;
+    }
     for (const UncertainChoice& choice : mapping.Choices()) {
         if (choice.source.size() != 3) {
             continue;  // the table's characters that offer choices are all of three bytes
         }
         char32_t unit = 0;
         NextBmpCharacter(reinterpret_cast<const unsigned char*>(choice.source.data()), unit);
-        uncertain_[unit] = true;
+        unitInfo_[unit] |= kUncertain;
         choices_.emplace_back(static_cast<char16_t>(unit), &choice);
     }
     std::sort(choices_.begin(), choices_.end());
 }
 
-// The conversion as it is, then one pass over the source for the uncertain characters: the
-// table maps every character alone, so each of them is a place.
-void CharacterTableConverter::ConvertWellFormedNoting(std::string_view utf8, std::string& out,
-                                                      UncertainPlaces& places) const {
-    ConvertWellFormed(utf8, out);
-    if (choices_.empty()) {
-        return;
-    }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
-    for (std::size_t at = 0; at < utf8.size();) {
-        char32_t codepoint = 0;
-        const std::size_t length = NextBmpCharacter(bytes + at, codepoint);
-        if (uncertain_[codepoint]) {
+// The table maps every character alone, so each uncertain one is a place; its offset in utf8
+// follows from the lengths of the units before it.
+void CharacterTableConverter::NoteUnits(const char16_t* units, std::size_t count,
+                                        std::string_view utf8, UncertainPlaces& places) const {
+    const std::uint8_t* info = unitInfo_.data();
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t unit = info[units[i]];
+        if ((unit & kUncertain) != 0) {
             const auto found = std::lower_bound(
-                choices_.begin(), choices_.end(), codepoint,
-                [](const auto& item, char32_t wanted) { return item.first < wanted; });
+                choices_.begin(), choices_.end(), units[i],
+                [](const auto& item, char16_t wanted) { return item.first < wanted; });
             places.Note(utf8.data() + at, *found->second);
         }
-        at += length;
+        at += unit & kLengthMask;
     }
 }
 
+void CharacterTableConverter::ConvertWellFormedNoting(std::string_view utf8, std::string& out,
+                                                      UncertainPlaces& places) const {
+    Run<true>(utf8, out, &places);
+}
+
 void CharacterTableConverter::ConvertWellFormed(std::string_view utf8, std::string& out) const {
+    Run<false>(utf8, out, nullptr);
+}
+
+template <bool kNoting>
+void CharacterTableConverter::Run(std::string_view utf8, std::string& out,
+                                  UncertainPlaces* places) const {
     const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
     // Never more units than bytes; one more for the encoder's terminator. Short stretches (text
     // between marks a book's markup asks to be kept) stay off the heap.
@@ -78,6 +91,9 @@ void CharacterTableConverter::ConvertWellFormed(std::string_view utf8, std::stri
         units = onHeap.get();
     }
     const DecodeResult decoded = DecodeUtf8(units, utf8.size(), bytes, utf8.size());
+    if constexpr (kNoting) {
+        NoteUnits(units, decoded.units, utf8, *places);
+    }
     int errorNumber = 0;
     std::span<char16_t> text(units, decoded.units);
     if (mapping_.Map(text, text, errorNumber) == 0) {

@@ -66,6 +66,8 @@ PhraseChoices::PhraseChoices(
                 if (segmentation.ValueAt(node) == entry.value) {
                     Add(entry, chain, segmentOutput(node));
                     bySegment_.emplace_back(node, id);
+                    uncertainNodes_.resize(std::max<std::size_t>(uncertainNodes_.size(), node + 1));
+                    uncertainNodes_[node] = true;
                 }
             } else if (single) {
                 Add(entry, chain, AfterStep(chain, decidingStep_, entry.value));
@@ -96,7 +98,7 @@ void PhraseChoices::Add(const DictionaryEntry& entry, const RunChain& chain,
     choices_.push_back(std::move(choice));
 }
 
-const UncertainChoice* PhraseChoices::OfSegment(std::uint32_t node) const {
+const UncertainChoice* PhraseChoices::FindSegment(std::uint32_t node) const {
     const std::uint32_t* id = Lookup(bySegment_, node);
     return id != nullptr && !choices_[*id].alternatives.empty() ? &choices_[*id] : nullptr;
 }

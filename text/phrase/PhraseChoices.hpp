@@ -25,7 +25,9 @@ class PhraseChoices {
                   const std::function<std::string_view(std::uint32_t node)>& segmentOutput);
 
     // The choice of the segment whose key ends at node, or null.
-    const UncertainChoice* OfSegment(std::uint32_t node) const;
+    const UncertainChoice* OfSegment(std::uint32_t node) const {
+        return node < uncertainNodes_.size() && uncertainNodes_[node] ? FindSegment(node) : nullptr;
+    }
     // The choice of a character in a run, or null.
     const UncertainChoice* OfCharacter(char32_t codepoint) const {
         if (codepoint < uncertain_.size()) {
@@ -36,6 +38,7 @@ class PhraseChoices {
 
   private:
     const UncertainChoice* Find(char32_t codepoint) const;
+    const UncertainChoice* FindSegment(std::uint32_t node) const;
     void Add(const DictionaryEntry& entry, const RunChain& chain, std::string_view chosen);
 
     std::size_t decidingStep_ = 0;
@@ -43,6 +46,7 @@ class PhraseChoices {
     std::vector<std::pair<std::uint32_t, std::uint32_t>> bySegment_;  // node, choice; sorted
     std::vector<std::pair<char32_t, std::uint32_t>> byCharacter_;     // sorted
     std::vector<bool> uncertain_;                                     // by BMP code point
+    std::vector<bool> uncertainNodes_;  // by segmentation node: bySegment_ holds it
 };
 
 }  // namespace text
