@@ -21,7 +21,7 @@ std::vector<ZipEntryPlan> FontBook() {
              "@font-face{font-family:\"Title Font\";src:url(../fonts/title.ttf)}\n"
              "@font-face{font-family:Note;src:url('../fonts/note.woff') format('woff');"
              "unicode-range:U+4E00-7FFF}\n"
-             "h1.title{font-family:'Title Font',serif}\n"
+             "h1.title{font-family:'Title Font',serif}\nh1{font-family:Note}\n"
              "p:lang(en){font-family:'Title Font'}\n"},
             {"OEBPS/Styles/alt.css", "h1.title{font-family:Note}\n"},
             {"OEBPS/Text/title.xhtml",

@@ -41,17 +41,20 @@ struct UncertainCase {
 TEST(UncertainPlaces, ListsTheCharactersNoPhraseSettled) {
     const std::string book =
         "<p id=\"发\">头发</p><p>发</p><p class=\"x\">发。</p><p>面</p>"
-        "<a href=\"面.xhtml\">x</a>";
+        "<a href=\"面.xhtml\">x</a><p>反复</p>";
     const std::vector<UncertainCase> cases = {
         {"char takes every such character",
          text::Profile::Char,
          book,
-         {"发>發|髮:3", "面>面|麪:1"}},
-        {"s2twp: the phrase settles 头发",
+         {"发>發|髮:3", "复>復|複覆:1", "面>面|麪:1"}},
+        {"s2twp: the phrase settles 头发, a phrase with forms of its own is a place",
          text::Profile::S2twp,
          book,
-         {"发>發|髮:2", "面>面|麵:1"}},
-        {"s2t: the same places", text::Profile::S2t, book, {"发>發|髮:2", "面>面|麪:1"}},
+         {"反复>反覆|反復:1", "发>發|髮:2", "面>面|麵:1"}},
+        {"s2t: the same places",
+         text::Profile::S2t,
+         book,
+         {"反复>反覆|反復:1", "发>發|髮:2", "面>面|麪:1"}},
         {"t2s: the other direction", text::Profile::T2s, "<p>乾</p><p>乾淨</p>", {"乾>干|乾:2"}},
         {"a text without such characters", text::Profile::S2twp, "<p>头发</p>", {}},
     };
