@@ -12,7 +12,8 @@
 // matches the element and is the most specific, else the parent's. A document follows the
 // stylesheets its <link rel="stylesheet"> elements name and its own <style> blocks (not their
 // @import); a family list gives its first family that an @font-face declares, unless a
-// generic family comes before it; a face's unicode-range limits what it sets.
+// generic family comes before it; a face's unicode-range limits what it sets. Only characters
+// beyond ASCII count: the conversion changes no others.
 
 struct BookText {
     std::string path;  // in the book

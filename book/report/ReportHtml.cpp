@@ -121,7 +121,7 @@ void AddGlyphs(const BookReport& report, std::string& html) {
         "相符且最具體的規則，否則沿用上層元素的；每份文件只採用它以 &lt;link&gt; 連結的"
         "樣式表（不含其中的 @import）和它自己的 &lt;style&gt;；"
         "font-family 取第一個由 @font-face 宣告的家族（在它之前若有通用家族則不算），"
-        "只計該字型 unicode-range 內的字元。字型的字元表以 FreeType 讀取。</p>";
+        "只計該字型 unicode-range 內、ASCII 以外的字元。字型的字元表以 FreeType 讀取。</p>";
     if (report.Fonts().empty()) {
         html += "<p>書中沒有以 @font-face 宣告的字型。</p>";
     }
