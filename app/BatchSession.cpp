@@ -65,6 +65,7 @@ void CBatchSession::BatchWorker(std::stop_token stop, std::vector<std::string> b
     options.job.conventions = {choice.quotes, choice.layout};
     options.job.userPhrases = std::move(phrases);
     options.job.builtinZip = choice.builtinZip;
+    options.job.report = choice.report;
     BatchCallbacks callbacks;
     callbacks.bookStarting = [this, stop](std::size_t book, JobOptions& job) {
         return StartBook(stop, static_cast<int>(book), job);
@@ -74,12 +75,16 @@ void CBatchSession::BatchWorker(std::stop_token stop, std::vector<std::string> b
         if (!outcome.alert.empty()) {
             ShowJobError(outcome.alert);
         }
+        if (!outcome.reportProblem.empty()) {
+            ShowJobError(outcome.reportProblem);  // the book is converted all the same
+        }
         if (stop.stop_requested()) {
             return;
         }
         CallOnUiThread(&Window, stop, [this, row = static_cast<int>(book), outcome] {
             Reports.setBookStatus(row, Text(outcome.IsConverted() ? kStatusDone : kStatusNotDone),
                                   QString::fromStdString(outcome.reason));
+            Reports.setBookReport(row, QString::fromStdString(outcome.reportPath));
             return true;
         });
     };
@@ -91,6 +96,7 @@ void CBatchSession::BatchWorker(std::stop_token stop, std::vector<std::string> b
 bool CBatchSession::StartBook(const std::stop_token& stop, int row, JobOptions& options) {
     const std::optional<std::string> archiver = CallOnUiThread(&Window, stop, [this, row] {
         Reports.setBookStatus(row, Text(kStatusWorking), {});
+        Reports.setBookReport(row, {});
         return Reports.archiverPath();
     });
     if (!archiver) {

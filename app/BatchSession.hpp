@@ -24,6 +24,8 @@ struct BatchReports {
     std::function<std::string()> archiverPath;
     // The batch has ended of itself; waitFailed when its worker could not be waited for.
     std::function<void(bool waitFailed)> batchOver;
+    // Gives row the report of its book (empty: none).
+    std::function<void(int row, const QString& path)> setBookReport;
 };
 
 // The window's batches: one at a time, run through CBatchRunner on a worker thread; a waiter

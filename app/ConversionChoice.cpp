@@ -12,6 +12,7 @@ constexpr const char* kLayoutKey = "conversion/layout";
 // The layouts as saved, in the order of text::PageLayout.
 constexpr const char* kLayoutNames[] = {"asBook", "vertical", "horizontal"};
 constexpr const char* kBuiltinZipKey = "conversion/builtinZip";
+constexpr const char* kReportKey = "conversion/report";
 constexpr const char* kOrganisation = "Corvela";
 constexpr const char* kApplication = "Corvela";
 
@@ -32,6 +33,7 @@ ConversionChoice LoadConversionChoice() {
         }
     }
     choice.builtinZip = settings.value(kBuiltinZipKey, choice.builtinZip).toBool();
+    choice.report = settings.value(kReportKey, choice.report).toBool();
     return choice;
 }
 
@@ -44,4 +46,5 @@ void SaveConversionChoice(const ConversionChoice& choice) {
     settings.setValue(kLayoutKey,
                       QLatin1String(kLayoutNames[static_cast<std::size_t>(choice.layout)]));
     settings.setValue(kBuiltinZipKey, choice.builtinZip);
+    settings.setValue(kReportKey, choice.report);
 }

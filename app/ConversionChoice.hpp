@@ -13,6 +13,7 @@ struct ConversionChoice {
     bool quotes = false;
     text::PageLayout layout = text::PageLayout::AsBook;
     bool builtinZip = false;  // the built-in archive path instead of the archiver
+    bool report = false;      // a proofreading report beside each output
 };
 
 // The choice saved last, or the defaults when none was saved or it names no profile.

@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMimeData>
 #include <QUrl>
 #include <memory>
@@ -76,7 +77,28 @@ void CConverterDlg::ConnectControls() {
 }
 
 void CConverterDlg::contextMenuEvent(QContextMenuEvent* event) {
-    ShowSystemMenu(event->globalPos());
+    if (!ShowReportMenu(event->globalPos())) {
+        ShowSystemMenu(event->globalPos());
+    }
+}
+
+// On a row whose book has a report, a menu that opens it; false elsewhere.
+bool CConverterDlg::ShowReportMenu(const QPoint& where) {
+    const QPoint inList = BookListCtrl.viewport()->mapFromGlobal(where);
+    const QTableWidgetItem* item =
+        BookListCtrl.viewport()->rect().contains(inList) ? BookListCtrl.itemAt(inList) : nullptr;
+    const QTableWidgetItem* status = item ? BookListCtrl.item(item->row(), 0) : nullptr;
+    const QString report = status ? status->data(Qt::UserRole).toString() : QString();
+    if (report.isEmpty()) {
+        return false;
+    }
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("RowMenu"));
+    QAction* view = menu.addAction(Text(kViewReportItemText));
+    if (menu.exec(where) == view && !Prompts.OpenInBrowser(report)) {
+        ShowShellMessage(Text(kReportUnopened).arg(report));
+    }
+    return true;
 }
 
 void CConverterDlg::ShowSystemMenu(const QPoint& where) {
@@ -257,7 +279,12 @@ BatchReports CConverterDlg::ReportsToThisWindow() {
                 SetBookStatus(row, text, reason);
             },
             [this] { return ArchiverPathBox.text().toStdString(); },
-            [this](bool waitFailed) { OnBatchOver(waitFailed); }};
+            [this](bool waitFailed) { OnBatchOver(waitFailed); },
+            [this](int row, const QString& path) {
+                if (QTableWidgetItem* status = BookListCtrl.item(row, 0)) {
+                    status->setData(Qt::UserRole, path);
+                }
+            }};
 }
 
 void CConverterDlg::OnBatchOver(bool waitFailed) {

@@ -57,6 +57,7 @@ class CConverterDlg : public QDialog, private CConverterControls {
   private:
     void ConnectControls();
     void ShowSystemMenu(const QPoint& where);
+    bool ShowReportMenu(const QPoint& where);
     // Opens the user's phrase file in the desktop's editor, creating it first when missing.
     void OnEditPhrases();
     void ShowShellMessage(const QString& text);

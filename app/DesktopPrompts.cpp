@@ -77,3 +77,7 @@ void CDesktopPrompts::ForgetClosedErrorBoxes() {
 bool CDesktopPrompts::OpenInEditor(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
+
+bool CDesktopPrompts::OpenInBrowser(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}

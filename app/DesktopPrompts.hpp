@@ -21,6 +21,7 @@ class CDesktopPrompts : public CUserPrompts {
     QStringList ChooseBooks(QWidget* owner) override;
     std::optional<QString> ChooseArchiver(QWidget* owner) override;
     bool OpenInEditor(const QString& path) override;
+    bool OpenInBrowser(const QString& path) override;
 
     // Returns the multi-selection dialog that picks books, not yet shown.
     static std::unique_ptr<QFileDialog> CreateBookDialog(QWidget* owner);

@@ -34,6 +34,10 @@ inline constexpr const char* kLayoutMenuText = "版面";
 // The layouts' items, in the order of text::PageLayout.
 inline constexpr const char* kLayoutItemTexts[] = {"依原書", "直排", "橫排"};
 inline constexpr const char* kBuiltinZipItemText = "內建封裝";
+inline constexpr const char* kReportItemText = "校對報告";
+// The book list's context menu on a row whose book has a report.
+inline constexpr const char* kViewReportItemText = "查看報告";
+inline constexpr const char* kReportUnopened = "無法開啟校對報告 %1";  // path
 // The profiles' items in the menu, in the order of text::AllProfiles.
 inline constexpr const char* kProfileItemTexts[] = {
     "逐字轉換（char）",       "OpenCC 繁體（s2t）",

@@ -29,7 +29,8 @@ void AddSwitch(QMenu& conversion, const char* text, const QString& name, bool& o
 }
 
 // The submenu of the profiles, a separator between those of each direction, the switches of the
-// font rule, the quotation marks and the built-in archive path; a choice is saved as it is made.
+// font rule, the quotation marks, the built-in archive path and the report; a choice is saved as
+// it is made.
 void FillConversionMenu(QMenu& conversion, QActionGroup& profiles, ConversionChoice& choice) {
     conversion.setObjectName(QStringLiteral("ConversionMenu"));
     text::ScriptDirection direction = text::AllProfiles().front().direction;
@@ -55,6 +56,7 @@ void FillConversionMenu(QMenu& conversion, QActionGroup& profiles, ConversionCho
     AddSwitch(conversion, kQuotesItemText, QStringLiteral("Quotes"), choice.quotes, choice);
     AddSwitch(conversion, kBuiltinZipItemText, QStringLiteral("BuiltinZip"), choice.builtinZip,
               choice);
+    AddSwitch(conversion, kReportItemText, QStringLiteral("Report"), choice.report, choice);
 }
 
 // The submenu of the layouts, one checked; a choice is saved as it is made.

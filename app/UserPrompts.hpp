@@ -27,4 +27,6 @@ class CUserPrompts {
     // Asks the desktop to open the file at path in the user's editor for it; false when it
     // could not.
     virtual bool OpenInEditor(const QString& path) = 0;
+    // Asks the desktop to open the page at path in the user's browser; false when it could not.
+    virtual bool OpenInBrowser(const QString& path) = 0;
 };

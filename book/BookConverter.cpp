@@ -1,6 +1,7 @@
 #include "book/BookConverter.hpp"
 
 #include <cerrno>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include "book/BookChecks.hpp"
 #include "book/FontRuleStep.hpp"
 #include "book/MemoryBookJob.hpp"
+#include "book/ReportStep.hpp"
 #include "book/archive/Archiver.hpp"
 #include "book/archive/EntryNames.hpp"
 #include "book/archive/ZipNameRelabel.hpp"
@@ -261,7 +263,7 @@ const char* RefusalOf(const std::string& archiverPath, const std::string& bookPa
 
 // The font rule and the text step on the book unpacked at root.
 Failure ConvertUnpacked(const JobOptions& options, const text::TextConverter& converter,
-                        const std::string& root, const std::stop_token& stop) {
+                        const std::string& root, const std::stop_token& stop, BookReport* report) {
     if (stop.stop_requested()) {
         return BookOutcome::Stopped();
     }
@@ -270,13 +272,16 @@ Failure ConvertUnpacked(const JobOptions& options, const text::TextConverter& co
     }
     const unsigned workers = options.workers > 0 ? options.workers : WorkerCount();
     if (std::optional<TreeFailure> failure =
-            ConvertTree(root, {converter, options.profile, options.conventions}, stop, workers,
-                        options.diagnostic)) {
+            ConvertTree(root, {converter, options.profile, options.conventions, report}, stop,
+                        workers, options.diagnostic)) {
         return failure->refused ? BookOutcome::Refused(std::move(failure->reason))
                                 : BookOutcome::Failed(std::move(failure->reason));
     }
     if (stop.stop_requested()) {
         return BookOutcome::Stopped();
+    }
+    if (report != nullptr) {
+        AddFontsUnder(root, *report);
     }
     return std::nullopt;
 }
@@ -284,7 +289,7 @@ Failure ConvertUnpacked(const JobOptions& options, const text::TextConverter& co
 // The job once the paths are taken: book is the file the book is, output the absolute output.
 BookOutcome ConvertResolved(const JobOptions& options, const text::TextConverter& converter,
                             const std::string& book, const std::string& output,
-                            const std::stop_token& stop) {
+                            const std::stop_token& stop, BookReport* report) {
     const ScratchNames names = PlanScratchNames(
         book, output,
         ChooseScratchFolder(platform::AbsolutePath(options.scratchFolder), book, output));
@@ -300,7 +305,8 @@ BookOutcome ConvertResolved(const JobOptions& options, const text::TextConverter
     if (Failure failure = Unpack(*archiver, book, names, scratch, stop)) {
         return *failure;
     }
-    if (Failure failure = ConvertUnpacked(options, converter, scratch.UnpackFolder(), stop)) {
+    if (Failure failure =
+            ConvertUnpacked(options, converter, scratch.UnpackFolder(), stop, report)) {
         return *failure;
     }
     if (Failure failure = Pack(*archiver, output, names, scratch, stop)) {
@@ -313,7 +319,12 @@ BookOutcome ConvertResolved(const JobOptions& options, const text::TextConverter
 BookOutcome Shown(BookOutcome outcome) {
     outcome.reason = platform::OneLineReason(outcome.reason);
     outcome.alert = platform::OneLineReason(outcome.alert);
+    outcome.reportProblem = platform::OneLineReason(outcome.reportProblem);
     return outcome;
+}
+
+BookReport* ToPointer(std::optional<BookReport>& report) {
+    return report ? &*report : nullptr;
 }
 
 }  // namespace
@@ -343,13 +354,21 @@ BookOutcome CBookConverter::ConvertBook(const JobOptions& options, const std::st
     if (!loaded.converter) {
         return Shown(BookOutcome::Failed(loaded.error));
     }
-    if (options.builtinZip) {
-        return Shown(ConvertInMemory(options, *loaded.converter, *book,
-                                     platform::AbsolutePath(outputPath), stop));
+    const auto start = std::chrono::steady_clock::now();
+    std::optional<BookReport> report;
+    if (options.report) {
+        report.emplace();
     }
     // zip runs inside the unpack folder: every name it is given must be a full path.
-    return Shown(ConvertResolved(options, *loaded.converter, *book,
-                                 platform::AbsolutePath(outputPath), stop));
+    const std::string output = platform::AbsolutePath(outputPath);
+    BookOutcome outcome =
+        options.builtinZip
+            ? ConvertInMemory(options, *loaded.converter, *book, output, stop, ToPointer(report))
+            : ConvertResolved(options, *loaded.converter, *book, output, stop, ToPointer(report));
+    if (report && outcome.IsConverted()) {
+        WriteBookReport(options, *book, output, start, *report, outcome);
+    }
+    return Shown(std::move(outcome));
 }
 
 int CBookConverter::FileExists(const std::string& path) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 
@@ -19,15 +20,30 @@ struct BookOutcome {
     // not converted (the window's message box): the user's own choice of paths or archiver is
     // wrong, or the archiver cannot be started. Empty for every other outcome.
     std::string alert;
+    // With a report asked for (JobOptions::report), a converted book's: where the report went,
+    // or why it could not be written (the book is converted all the same), and its counts.
+    std::string reportPath;
+    std::string reportProblem;
+    std::size_t uncertain = 0;
+    std::size_t missingGlyphs = 0;
 
     bool IsConverted() const { return kind == OutcomeKind::Converted; }
 
     static BookOutcome Converted() { return {}; }
-    static BookOutcome Stopped() { return {OutcomeKind::Stopped, "已停止", ""}; }
+    static BookOutcome Stopped() { return Of(OutcomeKind::Stopped, "已停止", ""); }
     static BookOutcome Refused(std::string why, std::string alert = "") {
-        return {OutcomeKind::Refused, std::move(why), std::move(alert)};
+        return Of(OutcomeKind::Refused, std::move(why), std::move(alert));
     }
     static BookOutcome Failed(std::string why, std::string alert = "") {
-        return {OutcomeKind::Failed, std::move(why), std::move(alert)};
+        return Of(OutcomeKind::Failed, std::move(why), std::move(alert));
+    }
+
+  private:
+    static BookOutcome Of(OutcomeKind kind, std::string why, std::string alert) {
+        BookOutcome outcome;
+        outcome.kind = kind;
+        outcome.reason = std::move(why);
+        outcome.alert = std::move(alert);
+        return outcome;
     }
 };

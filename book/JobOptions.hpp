@@ -26,6 +26,8 @@ struct JobOptions {
     text::BookConventions conventions;  // quotation marks and layout; none by default
     // Where the book's second name and unpack folder go; empty: beside the book.
     std::string scratchFolder;
+    // Write a proofreading report beside each converted book's output (NAME.report.html).
+    bool report = false;
     // The threads of the book's text step; 0: one per hardware thread.
     unsigned workers = 0;
     // Receives the job's notes on the book's files, a line each without a line feed, on the

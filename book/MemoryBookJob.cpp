@@ -56,7 +56,7 @@ std::optional<std::string> ConvertItem(const MemoryBook& book, BookItem& item,
         }
         const std::string& name = item.parts.back();
         Rewrite rewrite =
-            RewriteContents(name, shown, *item.content, TextConversionOf(name, conversion));
+            RewriteContents(name, shown, *item.content, TextConversionOf(name, conversion, shown));
         if (!rewrite.note.empty()) {
             item.notes.push_back(std::move(rewrite.note));
         }
@@ -76,14 +76,14 @@ std::optional<std::string> ConvertItem(const MemoryBook& book, BookItem& item,
 
 // The text step on every text file, then the names: as ConvertTree does on an unpacked book.
 Failure ConvertItems(const JobOptions& options, const text::TextConverter& converter,
-                     MemoryBook& book, const std::stop_token& stop) {
+                     MemoryBook& book, const std::stop_token& stop, BookReport* report) {
     std::vector<Rename> renames;
     const FolderLister list = [&book](const std::string& folder) { return book.List(folder); };
     if (std::optional<TreeFailure> failure = PlanRenames(kMemoryRoot, converter, renames, list)) {
         return failure->refused ? BookOutcome::Refused(std::move(failure->reason))
                                 : BookOutcome::Failed(std::move(failure->reason));
     }
-    const TextConversion conversion{converter, options.profile, options.conventions};
+    const TextConversion conversion{converter, options.profile, options.conventions, report};
     const std::vector<std::size_t> files = book.TextFiles();
     std::vector<BookItem>& items = book.Items();
     const unsigned workers = options.workers > 0 ? options.workers : WorkerCount();
@@ -186,17 +186,32 @@ Failure WriteOutput(MemoryBook& book, const std::string& output, JobScratch& scr
 }
 
 // The steps once the book is read: the font rule, the text, the names, the output.
+// Gives report the book's font files, each let go once read; one that cannot be read is told
+// in the report as one the book lacks.
+void AddFonts(MemoryBook& book, BookReport& report) {
+    for (BookItem& item : book.Items()) {
+        if (!item.folder && !item.parts.empty() && IsFontFileName(item.parts.back()) &&
+            !book.Load(item)) {
+            report.AddFont(item.Path(), std::move(*item.content));
+            item.content.reset();
+        }
+    }
+}
+
 Failure ConvertRead(const JobOptions& options, const text::TextConverter& converter,
                     MemoryBook& book, const std::string& output, JobScratch& scratch,
-                    const std::stop_token& stop) {
+                    const std::stop_token& stop, BookReport* report) {
     if (stop.stop_requested()) {
         return BookOutcome::Stopped();
     }
     if (Failure failure = AddFontRule(options, kMemoryRoot, book.Access())) {
         return failure;
     }
-    if (Failure failure = ConvertItems(options, converter, book, stop)) {
+    if (Failure failure = ConvertItems(options, converter, book, stop, report)) {
         return failure;
+    }
+    if (report != nullptr) {
+        AddFonts(book, *report);
     }
     return WriteOutput(book, output, scratch, stop);
 }
@@ -205,7 +220,7 @@ Failure ConvertRead(const JobOptions& options, const text::TextConverter& conver
 
 BookOutcome ConvertInMemory(const JobOptions& options, const text::TextConverter& converter,
                             const std::string& book, const std::string& output,
-                            const std::stop_token& stop) {
+                            const std::stop_token& stop, BookReport* report) {
     if (std::optional<std::string> refusal = OutputNameTooLong(output)) {
         return BookOutcome::Refused(*refusal);
     }
@@ -233,7 +248,7 @@ BookOutcome ConvertInMemory(const JobOptions& options, const text::TextConverter
     if (refusal) {
         return BookOutcome::Refused(*refusal);
     }
-    if (Failure failure = ConvertRead(options, converter, memory, output, scratch, stop)) {
+    if (Failure failure = ConvertRead(options, converter, memory, output, scratch, stop, report)) {
         return *failure;
     }
     return BookOutcome::Converted();

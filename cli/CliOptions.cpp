@@ -76,6 +76,8 @@ bool SetFlag(CliOptions& options, std::string_view name, bool& quietSeen, bool& 
         options.builtinZip = true;
     } else if (name == "--no-font-rule") {
         options.fontRule = false;
+    } else if (name == "--report") {
+        options.report = true;
     } else if (name == "--quotes") {
         options.conventions.quotes = true;
     } else if (name == "--no-user-phrases") {
@@ -195,10 +197,13 @@ std::string CliUsage() {
            "                     profile's; may be given again (a later file wins for a key)\n"
            "  --no-user-phrases  skip the per-user phrase file\n"
            "                     ($XDG_CONFIG_HOME or ~/.config, then Corvela/phrases.txt)\n"
+           "  --report           write NAME_corvela.report.html beside each output: the\n"
+           "                     uncertain conversions and the glyphs the fonts lack\n"
            "  --verbose          also print the job's notes on each book's files\n"
+           "                     (with --report, each book's counts)\n"
            "  --quiet            print nothing but the status lines\n"
            "  --help             print this text and exit\n"
            "\n"
-           "Exit status: 0 every book converted, 1 some book not converted, 2 usage error or\n"
-           "an unusable phrase file (no book is touched then).\n";
+           "Exit status: 0 every book converted, 1 some book not converted or a report not\n"
+           "written, 2 usage error or an unusable phrase file (no book is touched then).\n";
 }

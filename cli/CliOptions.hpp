@@ -16,6 +16,7 @@ struct CliOptions {
     bool builtinZip = false;   // the built-in archive path instead of an archiver
     text::Profile profile = text::Profile::Char;
     bool fontRule = true;
+    bool report = false;                // --report: a proofreading report beside each output
     text::BookConventions conventions;  // --quotes, --layout
     unsigned jobs = 1;                  // books at a time
     std::string outputDir;              // empty: each output beside its book

@@ -58,6 +58,16 @@ void CCliReport::Report(std::size_t book, const BookOutcome& outcome) {
     if (!converted && !Quiet) {
         WriteError("corvela-cli: " + Books[book] + ": " + outcome.reason);
     }
+    if (!outcome.reportProblem.empty()) {
+        ++ReportsLost;
+        if (!Quiet) {
+            WriteError("corvela-cli: " + Books[book] + ": " + outcome.reportProblem);
+        }
+    } else if (Verbose && !outcome.reportPath.empty()) {
+        WriteError("corvela-cli: " + Books[book] + ": 校对报告 " + outcome.reportPath +
+                   "：不确定的转换 " + std::to_string(outcome.uncertain) + " 处，字体缺字 " +
+                   std::to_string(outcome.missingGlyphs) + " 处");
+    }
 }
 
 int CCliReport::Finish() {
@@ -65,5 +75,5 @@ int CCliReport::Finish() {
     if (!Quiet) {
         Progress.Around([&] { WriteError(BatchSummary(Converted, NotConverted, seconds)); });
     }
-    return NotConverted == 0 ? 0 : 1;
+    return NotConverted == 0 && ReportsLost == 0 ? 0 : 1;
 }

@@ -24,7 +24,7 @@ class CCliReport {
     // The callbacks that feed this report.
     BatchCallbacks Callbacks();
     // Writes the summary ("n 本处理完毕，m 本未处理" and the time) unless quiet; returns the exit
-    // status: 0 when every book was converted, 1 otherwise.
+    // status: 0 when every book was converted (with its report, when asked), 1 otherwise.
     int Finish();
 
   private:
@@ -37,6 +37,7 @@ class CCliReport {
     CCliProgress Progress;
     std::size_t Converted = 0;
     std::size_t NotConverted = 0;
+    std::size_t ReportsLost = 0;  // converted books whose report could not be written
 };
 
 // The summary of a batch: "n 本处理完毕，m 本未处理，用时 s 秒".

@@ -33,6 +33,7 @@ BatchOptions BatchOptionsOf(const CliOptions& options,
     batch.job.builtinZip = options.builtinZip;
     batch.job.profile = options.profile;
     batch.job.fontRule = options.fontRule;
+    batch.job.report = options.report;
     batch.job.conventions = options.conventions;
     batch.jobs = options.jobs;
     batch.outputFolder = options.outputDir;

@@ -15,7 +15,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries (Qt 6, OpenCC, the C++ runtime) come from dpkg-shlibdeps; the rest is what the
+# The libraries (Qt 6, OpenCC, FreeType, the C++ runtime) come from dpkg-shlibdeps; the rest is what the
 # programs run or read: the archivers, OpenCC's dictionaries, Qt's display plugins and a font
 # with Chinese characters.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -22,8 +22,11 @@ std::string FolderOf(const std::string& path) {
 ReplacementFile::ReplacementFile(const std::string& target) : target_(target) {
     struct stat status {};
     if (::stat(target.c_str(), &status) != 0) {
-        Fail();
-        return;
+        if (errno != ENOENT) {
+            Fail();
+            return;
+        }
+        status.st_mode = 0644;  // a new file: readable by all, as a file a user saves
     }
     // A short name of our own: the target's name plus a suffix could pass the longest name.
     std::string pattern = FolderOf(target) + "/.corvela-new-XXXXXX";

@@ -13,8 +13,8 @@ namespace platform {
 // original as it was. The fresh file is removed when it is not committed.
 class ReplacementFile {
   public:
-    // Creates the fresh file in target's folder with target's permission bits; Opened() tells
-    // whether that worked.
+    // Creates the fresh file in target's folder with target's permission bits (0644 when target
+    // does not exist yet); Opened() tells whether that worked.
     explicit ReplacementFile(const std::string& target);
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;

@@ -122,14 +122,23 @@ std::optional<std::string> ReplaceFileContents(const std::string& path,
     }
 }
 
-ContentTransform TextConversionOf(std::string_view fileName, const TextConversion& conversion) {
+ContentTransform TextConversionOf(std::string_view fileName, const TextConversion& conversion,
+                                  const std::string& shownName) {
     const text::BookTextKind kind = text::BookTextKindOf(fileName);
-    return [kind, &conversion](std::string_view bytes) -> std::optional<std::string> {
+    return [kind, &conversion, shownName](std::string_view bytes) -> std::optional<std::string> {
         if (!text::IsTakenForUtf8Text(bytes)) {
             return std::nullopt;
         }
-        std::string converted = text::ConvertBookText(bytes, kind, conversion.converter,
-                                                      conversion.profile, conversion.conventions);
+        std::string converted;
+        if (conversion.watch == nullptr) {
+            converted = text::ConvertBookText(bytes, kind, conversion.converter, conversion.profile,
+                                              conversion.conventions);
+        } else {
+            text::UncertainPlaces places;
+            converted = text::ConvertBookText(bytes, kind, conversion.converter, conversion.profile,
+                                              conversion.conventions, &places);
+            conversion.watch->Converted(shownName, kind, bytes, converted, places);
+        }
         if (converted == bytes) {
             return std::nullopt;
         }
@@ -145,6 +154,6 @@ bool MayBeText(std::string_view fileName, std::string_view head) {
 
 std::optional<std::string> ConvertTextFile(const std::string& path, const std::string& shownName,
                                            const TextConversion& conversion, const FileNote& note) {
-    return ReplaceFileContents(path, shownName, TextConversionOf(FileNameOf(path), conversion),
-                               note);
+    return ReplaceFileContents(path, shownName,
+                               TextConversionOf(FileNameOf(path), conversion, shownName), note);
 }

@@ -6,7 +6,9 @@
 #include <string_view>
 
 #include "text/content/BookConventions.hpp"
+#include "text/content/BookTextConversion.hpp"
 #include "text/convert/TextConverter.hpp"
+#include "text/convert/UncertainPlaces.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
 // The new content of a file given its whole old content, or nullopt when it stays as it is.
@@ -42,17 +44,31 @@ std::optional<std::string> ReplaceFileContents(const std::string& path,
                                                const ContentTransform& transform,
                                                const FileNote& note = {});
 
-// The converter, profile and conventions a book's text files are converted with.
+// Sees what the text step does to each file, for a report; called on the step's workers.
+class TextStepWatch {
+  public:
+    virtual ~TextStepWatch() = default;
+    // A file taken for UTF-8 text, named by its path in the book: its text before and after
+    // (the same when it does not change), and the uncertain choices its conversion took.
+    virtual void Converted(const std::string& shownName, text::BookTextKind kind,
+                           std::string_view before, std::string_view after,
+                           const text::UncertainPlaces& places) = 0;
+};
+
+// The converter, profile and conventions a book's text files are converted with, and what
+// watches the step (null: nothing, and the conversion notes nothing).
 struct TextConversion {
     const text::TextConverter& converter;
     text::Profile profile;
     text::BookConventions conventions = {};
+    TextStepWatch* watch = nullptr;
 };
 
 // The text step's transform of the file named fileName: the converted text of content taken for
 // UTF-8 text, nullopt when it is not taken for text or does not change. Keeps a reference to
-// conversion.
-ContentTransform TextConversionOf(std::string_view fileName, const TextConversion& conversion);
+// conversion; a watch hears of the file as shownName.
+ContentTransform TextConversionOf(std::string_view fileName, const TextConversion& conversion,
+                                  const std::string& shownName = {});
 
 // False when the first bytes of the file named fileName (text::kSignatureLength of them, or the
 // whole file when shorter) show that the text step leaves it as it is whatever follows.

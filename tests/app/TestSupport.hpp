@@ -35,9 +35,13 @@ class CRecordingPrompts : public CUserPrompts {
         Edited << path;
         return EditorOpens;
     }
+    bool OpenInBrowser(const QString& path) override {
+        Browsed << path;
+        return true;
+    }
     int OpenErrorBoxCount() const { return static_cast<int>(HeldBoxes.size()); }
 
-    QStringList Messages, Captions, Errors, BooksToChoose, Edited;
+    QStringList Messages, Captions, Errors, BooksToChoose, Edited, Browsed;
     std::optional<QString> ArchiverToChoose;
     bool HoldErrorBoxes = false;
     bool EditorOpens = true;

@@ -239,6 +239,36 @@ class WindowTest : public QObject {
         QCOMPARE(CheckedConversionItems(), QStringList({"香港繁體轉簡體（hk2s）", "引號「」"}));
     }
 
+    // The report's item is remembered; after a batch with it on, a converted row's context menu
+    // opens the report beside the output, and the list's other places keep the system menu.
+    void theReportItemWritesReportsThatTheRowsOpen() {
+        QCOMPARE(CheckedConversionItems({"Report"}),
+                 QStringList({"逐字轉換（char）", "加入字型規則"}));
+        Open();
+        QVERIFY(CheckedConversionItems().contains("校對報告"));
+        AddBooks(MakeBooks({true}));
+        StartAndWaitForTheEnd();
+        const QString report = Folder->filePath("book1_corvela.report.html");
+        QVERIFY(ReadBytes(report).contains("<section id=\"uncertain\">"));
+        const auto& list = Get<QTableWidget>("IDC_BOOK_LIST");
+        const auto menuAt = [&](const QPoint& inList) {
+            const QPoint global = list.viewport()->mapToGlobal(inList);
+            QContextMenuEvent click(QContextMenuEvent::Mouse, Dialog->mapFromGlobal(global),
+                                    global);
+            return Answering([&] { QApplication::sendEvent(Dialog.get(), &click); },
+                             [](QWidget& menu) {
+                                 if (menu.objectName() == "RowMenu") {
+                                     QTest::keyClick(&menu, Qt::Key_Down);
+                                     QTest::keyClick(&menu, Qt::Key_Return);
+                                 }
+                             });
+        };
+        QCOMPARE(menuAt(list.visualItemRect(list.item(0, 1)).center()), QStringList{"RowMenu"});
+        QCOMPARE(Prompts.Browsed, QStringList{report});
+        QCOMPARE(menuAt(list.viewport()->rect().bottomRight() - QPoint(2, 2)),
+                 QStringList{"SystemMenu"});
+    }
+
     void thePhraseItemMakesTheFileAndABadFileStopsTheBatch() {
         // Made with its example, all comment, then opened.
         const QString phrases = UserConfig.filePath("Corvela/phrases.txt");

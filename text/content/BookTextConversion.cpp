@@ -34,12 +34,13 @@ BookTextKind BookTextKindOf(std::string_view fileName) {
 
 std::string ConvertBookText(std::string_view content, BookTextKind kind,
                             const TextConverter& converter, Profile profile,
-                            const BookConventions& conventions) {
+                            const BookConventions& conventions, UncertainPlaces* places) {
     std::string out;
     out.reserve(content.size() + content.size() / 8);
     const ReferenceSyntax syntax =
         kind == BookTextKind::Markup ? ReferenceSyntax::Markup : ReferenceSyntax::Stylesheet;
     TextRewriter rewriter(content, syntax, converter, out);
+    rewriter.NoteIn(places);
     if (kind == BookTextKind::Markup) {
         RewriteMarkup(rewriter, InfoOf(profile).languageTag, DirectionOf(profile), conventions);
     } else if (kind == BookTextKind::Stylesheet) {

@@ -37,9 +37,11 @@ BookTextKind BookTextKindOf(std::string_view fileName);
 //   and for a layout (MarkupConventions); by default they change nothing.
 // Everything else reaches the converter in stretches as long as the carve-outs allow. Bytes
 // that are not UTF-8 pass through; malformed markup or CSS is converted as text, in linear
-// time. Throws std::bad_alloc when memory runs out, nothing else.
+// time. The uncertain choices taken in the text's stretches go to places, when given (names,
+// references and ids are not noted). Throws std::bad_alloc when memory runs out, nothing else.
 std::string ConvertBookText(std::string_view content, BookTextKind kind,
                             const TextConverter& converter, Profile profile,
-                            const BookConventions& conventions = {});
+                            const BookConventions& conventions = {},
+                            UncertainPlaces* places = nullptr);
 
 }  // namespace text

@@ -81,7 +81,7 @@ bool TextRewriter::ConvertUpTo(std::size_t begin) {
     if (begin < written_) {
         return false;
     }
-    converter_.Convert(content_.substr(written_, begin - written_), out_);
+    converter_.Convert(content_.substr(written_, begin - written_), out_, places_);
     written_ = begin;
     return true;
 }

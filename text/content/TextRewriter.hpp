@@ -24,6 +24,14 @@ class TextRewriter {
 
     std::string_view Content() const { return content_; }
 
+    // Notes the uncertain choices of the stretches converted from here on in places.
+    void NoteIn(UncertainPlaces* places) {
+        places_ = places;
+        if (places_ != nullptr) {
+            places_->Within(content_);
+        }
+    }
+
     // Writes replacement in place of content[begin, end).
     void Replace(std::size_t begin, std::size_t end, std::string_view replacement);
     // Keeps content[begin, end) byte for byte.
@@ -51,6 +59,7 @@ class TextRewriter {
     const TextConverter& converter_;
     std::string& out_;
     std::size_t written_ = 0;  // content before this offset is in out_
+    UncertainPlaces* places_ = nullptr;
 
     struct HeldSpan {
         std::size_t begin;

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <utility>
+#include <vector>
+
 #include "text/convert/ScriptMapping.hpp"
 #include "text/convert/TextConverter.hpp"
 
@@ -10,12 +14,24 @@ namespace text {
 class CharacterTableConverter final : public TextConverter {
   public:
     // mapping must outlive the converter.
-    explicit CharacterTableConverter(const ScriptMapping& mapping) : mapping_(mapping) {}
+    explicit CharacterTableConverter(const ScriptMapping& mapping);
 
   private:
     void ConvertWellFormed(std::string_view utf8, std::string& out) const override;
+    void ConvertWellFormedNoting(std::string_view utf8, std::string& out,
+                                 UncertainPlaces& places) const override;
+    template <bool kNoting>
+    void Run(std::string_view utf8, std::string& out, UncertainPlaces* places) const;
+    void NoteUnits(const char16_t* units, std::size_t count, std::string_view utf8,
+                   UncertainPlaces& places) const;
 
     const ScriptMapping& mapping_;
+    // By UTF-16 unit: its character's UTF-8 length, and kUncertain for the mapping's uncertain
+    // characters, whose choices follow by unit.
+    static constexpr std::uint8_t kUncertain = 0x80;
+    static constexpr std::uint8_t kLengthMask = 0x07;
+    std::vector<std::uint8_t> unitInfo_;
+    std::vector<std::pair<char16_t, const UncertainChoice*>> choices_;
 };
 
 }  // namespace text

@@ -46,7 +46,24 @@ std::vector<char16_t> IdentityTable() {
     return table;
 }
 
-void AddDictionaryEntries(std::vector<char16_t>& table, const opencc::Lexicon& lexicon) {
+// The entry's uncertain choice when it offers forms other than its first; the table writes
+// the first.
+void AddChoice(const opencc::DictEntry& entry, std::vector<UncertainChoice>& choices) {
+    const std::vector<std::string> values = entry.Values();
+    UncertainChoice choice{
+        static_cast<std::uint32_t>(choices.size()), entry.Key(), values.front(), {}};
+    for (std::size_t i = 1; i < values.size(); ++i) {
+        if (values[i] != choice.chosen && IsWellFormedUtf8(values[i])) {
+            choice.alternatives.push_back(values[i]);
+        }
+    }
+    if (!choice.alternatives.empty()) {
+        choices.push_back(std::move(choice));
+    }
+}
+
+void AddDictionaryEntries(std::vector<char16_t>& table, std::vector<UncertainChoice>& choices,
+                          const opencc::Lexicon& lexicon) {
     for (const auto& entry : lexicon) {
         if (entry->NumValues() == 0) {
             continue;
@@ -55,6 +72,7 @@ void AddDictionaryEntries(std::vector<char16_t>& table, const opencc::Lexicon& l
         const std::optional<char16_t> value = SingleBmpCharacter(entry->Values().front());
         if (key && value) {
             table[*key] = *value;
+            AddChoice(*entry, choices);
         }
     }
 }
@@ -75,8 +93,10 @@ CharacterTableMapping::CharacterTableMapping(const std::string& dictionaryPath) 
         const opencc::MarisaDictPtr dictionary =
             opencc::SerializableDict::NewFromFile<opencc::MarisaDict>(dictionaryPath);
         std::vector<char16_t> table = IdentityTable();
-        AddDictionaryEntries(table, *dictionary->GetLexicon());
+        std::vector<UncertainChoice> choices;
+        AddDictionaryEntries(table, choices, *dictionary->GetLexicon());
         table_ = std::move(table);
+        choices_ = std::move(choices);
     } catch (const opencc::FileNotFound&) {
         loadError_ = kErrorFileNotFound;
     } catch (...) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "text/convert/UncertainPlaces.hpp"
+
 // The Simplified-to-Traditional mapping that the character table converter calls, and the
 // table that implements it from an OpenCC character dictionary.
 namespace text {
@@ -27,6 +29,10 @@ class ScriptMapping {
     int Map(std::span<const char16_t> source, std::span<char16_t> destination,
             int& errorNumber) const;
 
+    // The characters whose dictionary entry offers more than one form, each mapped to the
+    // first; numbered from 0. None unless the variant knows of them.
+    virtual std::span<const UncertainChoice> Choices() const { return {}; }
+
   private:
     // Maps a non-empty source into a destination of at least its length, possibly the same
     // units; returns 1, or 0 with errorNumber set.
@@ -46,11 +52,14 @@ class CharacterTableMapping final : public ScriptMapping {
     // 0 when the dictionary was loaded, else the error number every Map call reports.
     int LoadError() const { return loadError_; }
 
+    std::span<const UncertainChoice> Choices() const override { return choices_; }
+
   private:
     int MapUnits(std::span<const char16_t> source, std::span<char16_t> destination,
                  int& errorNumber) const override;
 
     std::vector<char16_t> table_;
+    std::vector<UncertainChoice> choices_;
     int loadError_ = 0;
 };
 

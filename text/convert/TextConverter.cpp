@@ -22,6 +22,11 @@ std::size_t WellFormedPrefix(std::string_view bytes) {
 }  // namespace
 
 void TextConverter::Convert(std::string_view bytes, std::string& out) const {
+    Convert(bytes, out, nullptr);
+}
+
+void TextConverter::Convert(std::string_view bytes, std::string& out,
+                            UncertainPlaces* places) const {
     out.reserve(out.size() + bytes.size());
     while (!bytes.empty()) {
         const std::size_t stretch = WellFormedPrefix(bytes);
@@ -30,7 +35,11 @@ void TextConverter::Convert(std::string_view bytes, std::string& out) const {
             bytes.remove_prefix(1);
             continue;
         }
-        ConvertWellFormed(bytes.substr(0, stretch), out);
+        if (places == nullptr) {
+            ConvertWellFormed(bytes.substr(0, stretch), out);
+        } else {
+            ConvertWellFormedNoting(bytes.substr(0, stretch), out, *places);
+        }
         bytes.remove_prefix(stretch);
     }
 }

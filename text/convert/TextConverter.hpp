@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/convert/UncertainPlaces.hpp"
+
 namespace text {
 
 // Converts text from one script to another, UTF-8 in and UTF-8 out; the output may be longer or
@@ -19,6 +21,10 @@ class TextConverter {
     // The converted form of bytes, as above.
     std::string Convert(std::string_view bytes) const;
 
+    // As above, and notes in places (when not null) every uncertain choice the conversion took.
+    // Without places the conversion runs exactly as it would without this overload.
+    void Convert(std::string_view bytes, std::string& out, UncertainPlaces* places) const;
+
   protected:
     // Lets a converter that wraps another hand it a stretch already known to be well-formed,
     // without checking it again.
@@ -26,10 +32,20 @@ class TextConverter {
                                     std::string& out) {
         converter.ConvertWellFormed(utf8, out);
     }
+    static void ConvertWellFormedBy(const TextConverter& converter, std::string_view utf8,
+                                    std::string& out, UncertainPlaces& places) {
+        converter.ConvertWellFormedNoting(utf8, out, places);
+    }
 
   private:
     // Appends the converted form of a non-empty stretch of well-formed UTF-8 without zero bytes.
     virtual void ConvertWellFormed(std::string_view utf8, std::string& out) const = 0;
+    // The same, noting uncertain choices in places; a converter that knows of none converts.
+    virtual void ConvertWellFormedNoting(std::string_view utf8, std::string& out,
+                                         UncertainPlaces& places) const {
+        (void)places;
+        ConvertWellFormed(utf8, out);
+    }
 };
 
 }  // namespace text

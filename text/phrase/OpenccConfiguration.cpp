@@ -27,7 +27,12 @@ Dictionary EntriesOf(const opencc::Dict& dict) {
         if (key.empty() || !IsWellFormedUtf8(key) || !IsWellFormedUtf8(value)) {
             throw std::runtime_error("词典含有无效的 UTF-8 词条");
         }
-        entries.push_back({std::move(key), std::move(value)});
+        std::vector<std::string> others;
+        if (entry->NumValues() > 1) {
+            others = entry->Values();
+            others.erase(others.begin());
+        }
+        entries.push_back({std::move(key), std::move(value), std::move(others)});
     }
     return entries;
 }

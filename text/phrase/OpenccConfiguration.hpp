@@ -11,6 +11,7 @@ namespace text {
 struct DictionaryEntry {
     std::string key;    // well-formed UTF-8, never empty
     std::string value;  // what OpenCC writes for the key (its first value, or the key itself)
+    std::vector<std::string> otherValues = {};  // the forms offered after the first (a report)
 };
 
 using Dictionary = std::vector<DictionaryEntry>;

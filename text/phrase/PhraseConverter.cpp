@@ -10,6 +10,12 @@ namespace {
 
 constexpr char32_t kBmpSize = 0x10000;
 
+void NoteChoice(const UncertainChoice* choice, const char* at, UncertainPlaces& places) {
+    if (choice != nullptr) {
+        places.Note(at, *choice);
+    }
+}
+
 }  // namespace
 
 PhraseConverter::PhraseConverter(const std::string& configPath)
@@ -21,6 +27,11 @@ PhraseConverter::PhraseConverter(const OpenccConfiguration& configuration)
       bmpPlans_(kBmpSize) {
     PlanPhrases(configuration);
     PlanCharacters(configuration);
+    choices_ = std::make_unique<const PhraseChoices>(
+        configuration, segmentation_, runChain_, [this](std::uint32_t node) {
+            const Span phrase = phraseOutputs_[node];
+            return std::string_view(phraseText_).substr(phrase.offset, phrase.length);
+        });
 }
 
 // When the first step's group starts with the segmentation's dictionaries, a segment that is
@@ -144,12 +155,22 @@ inline void PhraseConverter::AppendCharacter(RunChain::Output output, std::strin
 }
 
 void PhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out) const {
+    Run<false>(utf8, out, nullptr);
+}
+
+void PhraseConverter::ConvertWellFormedNoting(std::string_view utf8, std::string& out,
+                                              UncertainPlaces& places) const {
+    Run<true>(utf8, out, &places);
+}
+
+template <bool kNoting>
+void PhraseConverter::Run(std::string_view utf8, std::string& out, UncertainPlaces* places) const {
     OutputCursor cursor(out, utf8.size());
     HeldText held{utf8.size(), 0, {}, {}};
     for (std::size_t at = 0; at < utf8.size();) {
         at = held.from == utf8.size() && IsPlainAscii(static_cast<unsigned char>(utf8[at]))
                  ? CopyPlainAscii(utf8, at, cursor)
-                 : ConvertCharacterAt(utf8, at, held, cursor);
+                 : ConvertCharacterAt<kNoting>(utf8, at, held, cursor, places);
     }
     Release(utf8, utf8.size(), held, cursor);
 }
@@ -165,17 +186,25 @@ std::size_t PhraseConverter::CopyPlainAscii(std::string_view utf8, std::size_t a
 
 // Converts the phrase or the character at utf8[at], or holds it back with the text before it;
 // returns where the next one starts.
+template <bool kNoting>
 std::size_t PhraseConverter::ConvertCharacterAt(std::string_view utf8, std::size_t at,
-                                                HeldText& held, OutputCursor& cursor) const {
+                                                HeldText& held, OutputCursor& cursor,
+                                                UncertainPlaces* places) const {
     char32_t codepoint = 0;
     const std::size_t length =
         NextCodepoint(reinterpret_cast<const unsigned char*>(utf8.data() + at), codepoint);
     const CharacterPlan& plan = PlanOf(codepoint);
     if (const DictionaryMatcher::Match match = PhraseAt(plan, utf8, at, length); match.length > 0) {
+        if constexpr (kNoting) {
+            NoteChoice(choices_->OfSegment(match.node), utf8.data() + at, *places);
+        }
         Release(utf8, at, held, cursor);
         const Span phrase = phraseOutputs_[match.node];
         cursor.AppendPadded(phraseText_.data() + phrase.offset, phrase.length);
         return at + match.length;
+    }
+    if constexpr (kNoting) {
+        NoteChoice(choices_->OfCharacter(codepoint), utf8.data() + at, *places);
     }
     const RunChain::Output output = OutputInRun(plan.output, utf8, at, length, held, cursor);
     if (held.from == utf8.size()) {

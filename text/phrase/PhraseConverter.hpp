@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "text/phrase/DictionaryMatcher.hpp"
 #include "text/phrase/OpenccConfiguration.hpp"
 #include "text/phrase/OutputCursor.hpp"
+#include "text/phrase/PhraseChoices.hpp"
 #include "text/phrase/RunChain.hpp"
 
 namespace text {
@@ -75,9 +77,15 @@ class PhraseConverter final : public TextConverter {
     };
 
     void ConvertWellFormed(std::string_view utf8, std::string& out) const override;
+    void ConvertWellFormedNoting(std::string_view utf8, std::string& out,
+                                 UncertainPlaces& places) const override;
+    // The conversion; with kNoting, every uncertain choice taken goes to places.
+    template <bool kNoting>
+    void Run(std::string_view utf8, std::string& out, UncertainPlaces* places) const;
     std::size_t CopyPlainAscii(std::string_view utf8, std::size_t at, OutputCursor& cursor) const;
+    template <bool kNoting>
     std::size_t ConvertCharacterAt(std::string_view utf8, std::size_t at, HeldText& held,
-                                   OutputCursor& cursor) const;
+                                   OutputCursor& cursor, UncertainPlaces* places) const;
     RunChain::Output OutputInRun(RunChain::Output output, std::string_view utf8, std::size_t at,
                                  std::size_t length, HeldText& held, OutputCursor& cursor) const;
     void EndOfReach(std::string_view utf8, std::size_t at, HeldText& held,
@@ -106,6 +114,7 @@ class PhraseConverter final : public TextConverter {
     std::vector<CharacterPlan> bmpPlans_;                          // by code point
     std::vector<std::pair<char32_t, CharacterPlan>> astralPlans_;  // sorted; absent: kept
     std::array<bool, 128> plainAscii_{};  // copied as it is, in every context
+    std::unique_ptr<const PhraseChoices> choices_;
 };
 
 }  // namespace text

@@ -2,19 +2,33 @@
 
 namespace text {
 
-void UserPhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out) const {
+template <typename ConvertStretch>
+void UserPhraseConverter::Split(std::string_view utf8, std::string& out,
+                                const ConvertStretch& convert) const {
     std::size_t done = 0;
     for (UserPhrases::Match match = phrases_->Find(utf8, 0); match.length > 0;
          match = phrases_->Find(utf8, done)) {
         if (match.begin > done) {
-            ConvertWellFormedBy(*profile_, utf8.substr(done, match.begin - done), out);
+            convert(utf8.substr(done, match.begin - done));
         }
         out += match.value;
         done = match.begin + match.length;
     }
     if (done < utf8.size()) {
-        ConvertWellFormedBy(*profile_, utf8.substr(done), out);
+        convert(utf8.substr(done));
     }
+}
+
+void UserPhraseConverter::ConvertWellFormed(std::string_view utf8, std::string& out) const {
+    Split(utf8, out,
+          [&](std::string_view stretch) { ConvertWellFormedBy(*profile_, stretch, out); });
+}
+
+// A place a user's key settles is no longer uncertain: only the stretches between keys note.
+void UserPhraseConverter::ConvertWellFormedNoting(std::string_view utf8, std::string& out,
+                                                  UncertainPlaces& places) const {
+    Split(utf8, out,
+          [&](std::string_view stretch) { ConvertWellFormedBy(*profile_, stretch, out, places); });
 }
 
 }  // namespace text

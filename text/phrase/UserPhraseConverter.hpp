@@ -22,6 +22,10 @@ class UserPhraseConverter final : public TextConverter {
 
   private:
     void ConvertWellFormed(std::string_view utf8, std::string& out) const override;
+    void ConvertWellFormedNoting(std::string_view utf8, std::string& out,
+                                 UncertainPlaces& places) const override;
+    template <typename ConvertStretch>
+    void Split(std::string_view utf8, std::string& out, const ConvertStretch& convert) const;
 
     std::shared_ptr<const TextConverter> profile_;
     std::shared_ptr<const UserPhrases> phrases_;

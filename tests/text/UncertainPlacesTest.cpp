@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/Converters.hpp"
+#include "text/content/BookTextConversion.hpp"
+
+namespace {
+
+using testing_support::ConverterOf;
+
+// Each group as "source>chosen|alternatives:count", in the converter's order.
+std::vector<std::string> GroupsOf(const text::UncertainPlaces& places) {
+    std::vector<std::string> groups;
+    for (const text::UncertainPlaces::Group& group : places.Groups()) {
+        if (group.count == 0) {
+            continue;
+        }
+        std::string shown = group.choice->source + ">" + group.choice->chosen + "|";
+        for (const std::string& alternative : group.choice->alternatives) {
+            shown += alternative;
+        }
+        groups.push_back(shown + ":" + std::to_string(group.count));
+    }
+    std::sort(groups.begin(), groups.end());
+    return groups;
+}
+
+struct UncertainCase {
+    const char* name;
+    text::Profile profile;
+    std::string markup;
+    std::vector<std::string> groups;
+};
+
+// A lone character can only take its own entry; a phrase around it settles it; names, ids and
+// references are not the text's places; the output is the conversion's without a collector.
+TEST(UncertainPlaces, ListsTheCharactersNoPhraseSettled) {
+    const std::string book =
+        "<p id=\"发\">头发</p><p>发</p><p class=\"x\">发。</p><p>面</p>"
+        "<a href=\"面.xhtml\">x</a><p>反复</p>";
+    const std::vector<UncertainCase> cases = {
+        {"char takes every such character",
+         text::Profile::Char,
+         book,
+         {"发>發|髮:3", "复>復|複覆:1", "面>面|麪:1"}},
+        {"s2twp: the phrase settles 头发, a phrase with forms of its own is a place",
+         text::Profile::S2twp,
+         book,
+         {"反复>反覆|反復:1", "发>發|髮:2", "面>面|麵:1"}},
+        {"s2t: the same places",
+         text::Profile::S2t,
+         book,
+         {"反复>反覆|反復:1", "发>發|髮:2", "面>面|麪:1"}},
+        {"t2s: the other direction", text::Profile::T2s, "<p>乾</p><p>乾淨</p>", {"乾>干|乾:2"}},
+        {"a text without such characters", text::Profile::S2twp, "<p>头发</p>", {}},
+    };
+    for (const UncertainCase& test : cases) {
+        const text::TextConverter& converter = *ConverterOf(test.profile);
+        text::UncertainPlaces places;
+        const std::string noted = text::ConvertBookText(test.markup, text::BookTextKind::Markup,
+                                                        converter, test.profile, {}, &places);
+        EXPECT_EQ(GroupsOf(places), test.groups) << test.name;
+        EXPECT_EQ(noted, text::ConvertBookText(test.markup, text::BookTextKind::Markup, converter,
+                                               test.profile))
+            << test.name;
+    }
+}
+
+// A user's key settles its places; the stretches between keys are still noted.
+TEST(UncertainPlaces, LeavesOutWhatTheUsersPhrasesSettle) {
+    text::Dictionary entries;
+    ASSERT_FALSE(text::ParsePhraseText("发\t髮\n", entries));
+    const auto phrases = std::make_shared<const text::UserPhrases>(entries);
+    const auto converter = text::LoadConverter(text::Profile::S2twp, phrases).converter;
+    const std::string markup = "<p>发</p><p>面</p>";
+    text::UncertainPlaces places;
+    EXPECT_EQ(text::ConvertBookText(markup, text::BookTextKind::Markup, *converter,
+                                    text::Profile::S2twp, {}, &places),
+              "<p>髮</p><p>面</p>");
+    EXPECT_EQ(GroupsOf(places), std::vector<std::string>{"面>面|麵:1"});
+}
+
+// A place tells where it is: its offset and up to twelve characters on each side, never across
+// markup; the first three of a group are kept, the rest counted.
+TEST(UncertainPlaces, KeepsTheFirstPlacesWithTheirContext) {
+    const std::string text = "<p>一二三四五六七八九十甲乙丙发吗吧</p><p>面</p>发x发y发";
+    text::UncertainPlaces places;
+    text::ConvertBookText(text, text::BookTextKind::Markup, *ConverterOf(text::Profile::Char),
+                          text::Profile::Char, {}, &places);
+    const text::UncertainPlaces::Group* fa = nullptr;
+    for (const text::UncertainPlaces::Group& group : places.Groups()) {
+        fa = group.count > 0 && group.choice->source == "发" ? &group : fa;
+    }
+    ASSERT_NE(fa, nullptr);
+    EXPECT_EQ(fa->count, 4u);
+    ASSERT_EQ(fa->places.size(), 3u);
+    EXPECT_EQ(fa->places[0].offset, text.find("发"));
+    EXPECT_EQ(fa->places[0].before, "二三四五六七八九十甲乙丙");
+    EXPECT_EQ(fa->places[0].after, "吗吧");
+    EXPECT_EQ(fa->places[1].before, "");
+    EXPECT_EQ(fa->places[1].after, "x发y发");
+    EXPECT_EQ(places.Total(), 5u);
+}
+
+}  // namespace
