@@ -1,6 +1,8 @@
 #include "book/report/BookReport.hpp"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "book/report/ReportHtml.hpp"
@@ -17,6 +19,27 @@ bool IsContinuation(char byte) {
     return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
 }
 
+// How many bytes from the starts of a and b agree, at most limit: a word at a time, the first
+// difference being the lowest differing byte in memory order.
+std::size_t AgreeingBytes(const char* a, const char* b, std::size_t limit) {
+    std::size_t agreed = 0;
+    for (; agreed + 8 <= limit; agreed += 8) {
+        std::uint64_t x = 0;
+        std::uint64_t y = 0;
+        std::memcpy(&x, a + agreed, 8);
+        std::memcpy(&y, b + agreed, 8);
+        if (const std::uint64_t differ = x ^ y; differ != 0) {
+            const int bits = std::endian::native == std::endian::little ? std::countr_zero(differ)
+                                                                        : std::countl_zero(differ);
+            return agreed + static_cast<std::size_t>(bits) / 8;
+        }
+    }
+    while (agreed < limit && a[agreed] == b[agreed]) {
+        ++agreed;
+    }
+    return agreed;
+}
+
 // The characters of after that differ from those of before at the same place: equal stretches
 // are skipped whole, and the two texts go on in step after each differing character.
 std::size_t ChangedCharacters(std::string_view before, std::string_view after) {
@@ -24,16 +47,10 @@ std::size_t ChangedCharacters(std::string_view before, std::string_view after) {
     std::size_t a = 0;
     std::size_t b = 0;
     while (a < before.size() && b < after.size()) {
-        // Eight bytes at a time while they agree, then byte by byte.
-        while (a + 8 <= before.size() && b + 8 <= after.size() &&
-               std::memcmp(before.data() + a, after.data() + b, 8) == 0) {
-            a += 8;
-            b += 8;
-        }
-        while (a < before.size() && b < after.size() && before[a] == after[b]) {
-            ++a;
-            ++b;
-        }
+        const std::size_t agreed = AgreeingBytes(before.data() + a, after.data() + b,
+                                                 std::min(before.size() - a, after.size() - b));
+        a += agreed;
+        b += agreed;
         if (a == before.size() || b == after.size()) {
             break;
         }

@@ -94,3 +94,22 @@ TEST(ReportHtml, EscapesEveryMarkupCharacterAndBadBytes) {
 }
 
 }  // namespace
+
+// Changed characters are counted a character at a time, in step, across words of agreeing bytes.
+TEST(BookReportCount, CountsChangedCharactersInStep) {
+    const struct {
+        const char* before;
+        const char* after;
+        std::size_t changed;
+    } cases[] = {
+        {"简体中文书", "簡體中文書", 3},
+        {"<p class=\"long-name\">发</p>", "<p class=\"long-name\">發</p>", 1},
+        {"0123456789abcdef发0123456789abcdef后x", "0123456789abcdef發0123456789abcdef後x", 2},
+        {"<p>same text, longer than a word</p>", "<p>same text, longer than a word</p>", 0},
+    };
+    for (const auto& each : cases) {
+        BookReport report;
+        report.Converted("a.xhtml", text::BookTextKind::PlainText, each.before, each.after, {});
+        EXPECT_EQ(report.CharactersChanged(), each.changed) << each.before;
+    }
+}

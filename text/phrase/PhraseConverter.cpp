@@ -187,9 +187,9 @@ std::size_t PhraseConverter::CopyPlainAscii(std::string_view utf8, std::size_t a
 // Converts the phrase or the character at utf8[at], or holds it back with the text before it;
 // returns where the next one starts.
 template <bool kNoting>
-std::size_t PhraseConverter::ConvertCharacterAt(std::string_view utf8, std::size_t at,
-                                                HeldText& held, OutputCursor& cursor,
-                                                UncertainPlaces* places) const {
+inline std::size_t PhraseConverter::ConvertCharacterAt(std::string_view utf8, std::size_t at,
+                                                       HeldText& held, OutputCursor& cursor,
+                                                       UncertainPlaces* places) const {
     char32_t codepoint = 0;
     const std::size_t length =
         NextCodepoint(reinterpret_cast<const unsigned char*>(utf8.data() + at), codepoint);

@@ -83,9 +83,11 @@ class PhraseConverter final : public TextConverter {
     template <bool kNoting>
     void Run(std::string_view utf8, std::string& out, UncertainPlaces* places) const;
     std::size_t CopyPlainAscii(std::string_view utf8, std::size_t at, OutputCursor& cursor) const;
+    // Inlined, so that both loops, with a report and without, keep their hot path in one piece.
     template <bool kNoting>
-    std::size_t ConvertCharacterAt(std::string_view utf8, std::size_t at, HeldText& held,
-                                   OutputCursor& cursor, UncertainPlaces* places) const;
+    [[gnu::always_inline]] std::size_t ConvertCharacterAt(std::string_view utf8, std::size_t at,
+                                                          HeldText& held, OutputCursor& cursor,
+                                                          UncertainPlaces* places) const;
     RunChain::Output OutputInRun(RunChain::Output output, std::string_view utf8, std::size_t at,
                                  std::size_t length, HeldText& held, OutputCursor& cursor) const;
     void EndOfReach(std::string_view utf8, std::size_t at, HeldText& held,
@@ -94,8 +96,9 @@ class PhraseConverter final : public TextConverter {
                  OutputCursor& cursor) const;
     bool IsPlainAscii(unsigned char byte) const { return byte < 0x80 && plainAscii_[byte]; }
     // The segmentation key that starts at utf8[at], whose first character has plan and length.
-    DictionaryMatcher::Match PhraseAt(const CharacterPlan& plan, std::string_view utf8,
-                                      std::size_t at, std::size_t length) const;
+    [[gnu::always_inline]] DictionaryMatcher::Match PhraseAt(const CharacterPlan& plan,
+                                                             std::string_view utf8, std::size_t at,
+                                                             std::size_t length) const;
     void AppendCharacter(RunChain::Output output, std::string_view utf8, std::size_t at,
                          std::size_t length, OutputCursor& cursor) const;
 
