@@ -270,6 +270,9 @@ Failure ConvertUnpacked(const JobOptions& options, const text::TextConverter& co
     if (Failure failure = AddFontRule(options, root)) {
         return failure;
     }
+    if (report != nullptr) {
+        report->ExpectFonts(HasFontFilesUnder(root));
+    }
     const unsigned workers = options.workers > 0 ? options.workers : WorkerCount();
     if (std::optional<TreeFailure> failure =
             ConvertTree(root, {converter, options.profile, options.conventions, report}, stop,

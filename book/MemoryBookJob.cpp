@@ -188,10 +188,13 @@ Failure WriteOutput(MemoryBook& book, const std::string& output, JobScratch& scr
 // The steps once the book is read: the font rule, the text, the names, the output.
 // Gives report the book's font files, each let go once read; one that cannot be read is told
 // in the report as one the book lacks.
+bool IsFontItem(const BookItem& item) {
+    return !item.folder && !item.parts.empty() && IsFontFileName(item.parts.back());
+}
+
 void AddFonts(MemoryBook& book, BookReport& report) {
     for (BookItem& item : book.Items()) {
-        if (!item.folder && !item.parts.empty() && IsFontFileName(item.parts.back()) &&
-            !book.Load(item)) {
+        if (IsFontItem(item) && !book.Load(item)) {
             report.AddFont(item.Path(), std::move(*item.content));
             item.content.reset();
         }
@@ -206,6 +209,9 @@ Failure ConvertRead(const JobOptions& options, const text::TextConverter& conver
     }
     if (Failure failure = AddFontRule(options, kMemoryRoot, book.Access())) {
         return failure;
+    }
+    if (report != nullptr) {
+        report->ExpectFonts(std::any_of(book.Items().begin(), book.Items().end(), IsFontItem));
     }
     if (Failure failure = ConvertItems(options, converter, book, stop, report)) {
         return failure;

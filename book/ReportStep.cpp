@@ -1,5 +1,6 @@
 #include "book/ReportStep.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -51,6 +52,12 @@ std::string FileNameOf(const std::string& path) {
 }
 
 }  // namespace
+
+bool HasFontFilesUnder(const std::string& root) {
+    const std::vector<std::string> files = FilesUnder(root);
+    return std::any_of(files.begin(), files.end(),
+                       [](const std::string& path) { return IsFontFileName(FileNameOf(path)); });
+}
 
 void AddFontsUnder(const std::string& root, BookReport& report) {
     for (const std::string& path : FilesUnder(root)) {

@@ -10,6 +10,9 @@
 // The job's part of a proofreading report: the fonts of an unpacked book, and the report
 // written beside the output once the book is converted.
 
+// True when a font file lies under root (the unpacked book).
+bool HasFontFilesUnder(const std::string& root);
+
 // Gives report every font file under root (the unpacked book), by its path below root.
 void AddFontsUnder(const std::string& root, BookReport& report);
 

@@ -9,9 +9,9 @@
 
 // The text step's transform of a Chinese chapter (its conversion, without the file's reading and
 // writing) without a report, noting the uncertain places alone, and with the report's whole
-// watch (places, changed characters, the text kept for the fonts): what --report costs, against
-// the step's processor work alone. One run shows them side by side (interleaved:
-// --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true).
+// watch (places, changed characters, and the text kept for the fonts, or not, for a book without
+// fonts): what --report costs, against the step's processor work alone. One run shows them side
+// by side (interleaved: --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true).
 namespace {
 
 constexpr std::size_t kTextSize = 8 * 1024 * 1024;
@@ -56,11 +56,19 @@ void BM_TextStepWithReport(benchmark::State& state) {
     Run(state, &report);
 }
 
+// A book that embeds no fonts: its converted texts are not kept.
+void BM_TextStepWithReportNoFonts(benchmark::State& state) {
+    BookReport report;
+    report.ExpectFonts(false);
+    Run(state, &report);
+}
+
 }  // namespace
 
 // Argument 0: char; 1: s2twp.
 BENCHMARK(BM_TextStepWithoutReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextStepNotingPlaces)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextStepWithReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextStepWithReportNoFonts)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

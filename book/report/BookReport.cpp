@@ -11,12 +11,14 @@
 
 namespace {
 
-std::size_t CharacterLength(unsigned char lead) {
-    return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-}
-
 bool IsContinuation(char byte) {
     return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+// By the lead byte's high four bits, without a branch.
+std::size_t CharacterLength(unsigned char lead) {
+    static constexpr unsigned char kLengths[16] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 3, 4};
+    return kLengths[lead >> 4];
 }
 
 // How many bytes from the starts of a and b agree, at most limit: a word at a time, the first
@@ -40,9 +42,26 @@ std::size_t AgreeingBytes(const char* a, const char* b, std::size_t limit) {
     return agreed;
 }
 
-// The characters of after that differ from those of before at the same place: equal stretches
-// are skipped whole, and the two texts go on in step after each differing character.
-std::size_t ChangedCharacters(std::string_view before, std::string_view after) {
+// Conversion keeps tags and line ends: where the two texts meet again after a phrase of
+// another length.
+bool IsMeetingPoint(char byte) {
+    return byte == '<' || byte == '\n';
+}
+
+// Moves at to the next meeting point of text; the characters passed.
+std::size_t PassToMeetingPoint(std::string_view text, std::size_t& at) {
+    std::size_t characters = 0;
+    for (; at < text.size() && !IsMeetingPoint(text[at]); ++at) {
+        characters += IsContinuation(text[at]) ? 0 : 1;
+    }
+    return characters;
+}
+
+// The characters of after that differ from those of before at the same place, a character at a
+// time: words of eight agreeing bytes are skipped whole (back to the start of the character
+// the last one ends in), and the two texts go on in step after each differing character; out of
+// step, the longer side's characters up to the next tag or line end count as changed.
+std::size_t CharactersChangedInStep(std::string_view before, std::string_view after) {
     std::size_t changed = 0;
     std::size_t a = 0;
     std::size_t b = 0;
@@ -57,6 +76,11 @@ std::size_t ChangedCharacters(std::string_view before, std::string_view after) {
         while (a > 0 && b > 0 && IsContinuation(before[a]) && IsContinuation(after[b])) {
             --a;  // back to the start of the character that differs
             --b;
+        }
+        if (IsMeetingPoint(before[a]) != IsMeetingPoint(after[b])) {
+            changed += IsMeetingPoint(before[a]) ? PassToMeetingPoint(after, b)
+                                                 : PassToMeetingPoint(before, a);
+            continue;
         }
         ++changed;
         a += CharacterLength(static_cast<unsigned char>(before[a]));
@@ -86,10 +110,10 @@ void BookReport::Converted(const std::string& shownName, text::BookTextKind kind
                            std::string_view before, std::string_view after,
                            const text::UncertainPlaces& places) {
     FileFindings findings{GroupsOf(shownName, places), kind, {}};
-    if (kind != text::BookTextKind::PlainText) {
+    if (keepTexts_ && kind != text::BookTextKind::PlainText) {
         findings.text = after;
     }
-    const std::size_t changed = ChangedCharacters(before, after);
+    const std::size_t changed = CharactersChangedInStep(before, after);
     const std::lock_guard lock(mutex_);
     ++filesConverted_;
     charactersChanged_ += changed;

@@ -38,6 +38,9 @@ class BookReport final : public TextStepWatch {
   public:
     void Converted(const std::string& shownName, text::BookTextKind kind, std::string_view before,
                    std::string_view after, const text::UncertainPlaces& places) override;
+    // Whether the book embeds fonts, told before the text step: only then are the converted
+    // texts kept for the font check (a copy of the book's text otherwise spent for nothing).
+    void ExpectFonts(bool expected) { keepTexts_ = expected; }
     // A font file of the book, by its path in the book.
     void AddFont(const std::string& path, std::string bytes);
 
@@ -61,6 +64,7 @@ class BookReport final : public TextStepWatch {
     std::mutex mutex_;
     std::map<std::string, FileFindings> files_;
     std::map<std::string, std::string> fontFiles_;
+    bool keepTexts_ = true;
     std::size_t filesConverted_ = 0;
     std::size_t charactersChanged_ = 0;
     std::vector<UncertainGroup> uncertain_;

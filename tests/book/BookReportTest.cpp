@@ -95,7 +95,8 @@ TEST(ReportHtml, EscapesEveryMarkupCharacterAndBadBytes) {
 
 }  // namespace
 
-// Changed characters are counted a character at a time, in step, across words of agreeing bytes.
+// Changed characters are counted a character at a time, in step, across words of agreeing bytes;
+// a phrase of another length puts the texts out of step only up to the next tag or line end.
 TEST(BookReportCount, CountsChangedCharactersInStep) {
     const struct {
         const char* before;
@@ -105,6 +106,8 @@ TEST(BookReportCount, CountsChangedCharactersInStep) {
         {"简体中文书", "簡體中文書", 3},
         {"<p class=\"long-name\">发</p>", "<p class=\"long-name\">發</p>", 1},
         {"0123456789abcdef发0123456789abcdef后x", "0123456789abcdef發0123456789abcdef後x", 2},
+        {"<p>U盘</p><p>发现</p>", "<p>隨身碟</p><p>發現</p>", 5},
+        {"U盘\n发", "隨身碟\n發", 4},
         {"<p>same text, longer than a word</p>", "<p>same text, longer than a word</p>", 0},
     };
     for (const auto& each : cases) {
