@@ -241,15 +241,18 @@ class WindowTest : public QObject {
 
     // The report's item is remembered; after a batch with it on, a converted row's context menu
     // opens the report beside the output, and the list's other places keep the system menu.
+    // With the built-in packing too: the report's options tell that the batch used it.
     void theReportItemWritesReportsThatTheRowsOpen() {
-        QCOMPARE(CheckedConversionItems({"Report"}),
+        QCOMPARE(CheckedConversionItems({"Report", "BuiltinZip"}),
                  QStringList({"逐字轉換（char）", "加入字型規則"}));
         Open();
-        QVERIFY(CheckedConversionItems().contains("校對報告"));
+        const QStringList checked = CheckedConversionItems();
+        QVERIFY(checked.contains("校對報告") && checked.contains("內建封裝"));
         AddBooks(MakeBooks({true}));
         StartAndWaitForTheEnd();
         const QString report = Folder->filePath("book1_corvela.report.html");
         QVERIFY(ReadBytes(report).contains("<section id=\"uncertain\">"));
+        QVERIFY(ReadBytes(report).contains("內建封裝"));
         const auto& list = Get<QTableWidget>("IDC_BOOK_LIST");
         const auto menuAt = [&](const QPoint& inList) {
             const QPoint global = list.viewport()->mapToGlobal(inList);
