@@ -1,7 +1,6 @@
 #include "book/ReportStep.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <vector>
 
 #include "book/tree/ContentStep.hpp"
@@ -9,21 +8,6 @@
 #include "text/profile/ConversionProfile.hpp"
 
 namespace {
-
-std::optional<std::string> ReadFont(const std::string& path) {
-    std::optional<platform::File> file = platform::File::OpenForReading(path);
-    const std::optional<std::uint64_t> size = file ? file->Size() : std::nullopt;
-    if (!size) {
-        return std::nullopt;
-    }
-    std::string bytes(*size, '\0');
-    const std::optional<std::size_t> read = file->Read(bytes.data(), bytes.size());
-    if (!read) {
-        return std::nullopt;
-    }
-    bytes.resize(*read);
-    return bytes;
-}
 
 std::vector<std::string> OptionsOf(const JobOptions& options) {
     std::vector<std::string> shown;
@@ -63,7 +47,7 @@ void AddFontsUnder(const std::string& root, BookReport& report) {
     for (const std::string& path : FilesUnder(root)) {
         if (IsFontFileName(FileNameOf(path))) {
             // A font that cannot be read is told in the report as one the book lacks.
-            if (std::optional<std::string> bytes = ReadFont(path)) {
+            if (std::optional<std::string> bytes = platform::ReadWholeFile(path)) {
                 report.AddFont(path.substr(root.size() + 1), std::move(*bytes));
             }
         }

@@ -1,7 +1,6 @@
 #include "book/UserPhraseFiles.hpp"
 
 #include <cerrno>
-#include <cstdint>
 #include <cstdlib>
 
 #include "platform/ErrorReason.hpp"
@@ -27,25 +26,6 @@ const char* ProblemText(text::PhraseLineProblem problem) {
     return "";
 }
 
-// The whole file at path; nullopt with errno set when it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::optional<platform::File> file = platform::File::OpenForReading(path);
-    if (!file) {
-        return std::nullopt;
-    }
-    const std::optional<std::uint64_t> size = file->Size();
-    if (!size) {
-        return std::nullopt;
-    }
-    std::string content(*size, '\0');
-    const std::optional<std::size_t> read = file->Read(content.data(), content.size());
-    if (!read) {
-        return std::nullopt;
-    }
-    content.resize(*read);
-    return content;
-}
-
 }  // namespace
 
 std::string PerUserPhraseFile() {
@@ -63,7 +43,7 @@ std::string PerUserPhraseFile() {
 UserPhrasesRead ReadUserPhrases(const std::vector<std::string>& paths) {
     text::Dictionary entries;
     for (const std::string& path : paths) {
-        const std::optional<std::string> content = ReadWholeFile(path);
+        const std::optional<std::string> content = platform::ReadWholeFile(path);
         if (!content) {
             return {nullptr, PhraseFileError{path, 0, {}, errno}};
         }

@@ -153,4 +153,23 @@ void ReportFileSizeLimitAsError() {
     ::signal(SIGXFSZ, SIG_IGN);
 }
 
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::optional<File> file = File::OpenForReading(path);
+    const std::optional<std::uint64_t> size = file ? file->Size() : std::nullopt;
+    if (!size) {
+        return std::nullopt;
+    }
+    if (*size > std::string().max_size()) {
+        errno = EFBIG;
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(*size), '\0');
+    const std::optional<std::size_t> got = file->Read(bytes.data(), bytes.size());
+    if (!got || *got != bytes.size()) {
+        errno = got ? EIO : errno;  // a short read: the file shrank while it was read
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 }  // namespace platform

@@ -62,4 +62,8 @@ std::size_t WriteAll(int descriptor, const void* data, std::size_t count);
 // the book's reason, instead of ending the whole program with SIGXFSZ.
 void ReportFileSizeLimitAsError();
 
+// The whole regular file at path; nullopt with errno set when it cannot be opened or read in
+// full (EIO when it shrank while it was read).
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
 }  // namespace platform

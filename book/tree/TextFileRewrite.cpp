@@ -17,26 +17,6 @@ std::string_view FileNameOf(std::string_view path) {
     return path.substr(path.rfind('/') + 1);
 }
 
-// The whole file; nullopt with errno set when it cannot be opened or read in full.
-std::optional<std::string> ReadWhole(const std::string& path) {
-    std::optional<platform::File> file = platform::File::OpenForReading(path);
-    const std::optional<std::uint64_t> size = file ? file->Size() : std::nullopt;
-    if (!size) {
-        return std::nullopt;
-    }
-    if (*size > std::string().max_size()) {
-        errno = EFBIG;
-        return std::nullopt;
-    }
-    std::string bytes(static_cast<std::size_t>(*size), '\0');
-    const std::optional<std::size_t> got = file->Read(bytes.data(), bytes.size());
-    if (!got || *got != bytes.size()) {
-        errno = got ? EIO : errno;  // a short read: the file shrank while it was read
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 // How the book file at path with these bytes is read as UTF-8: markup and stylesheets may be
 // in another encoding, any other file is taken as it is.
 text::Utf8Reading ReadingOf(std::string_view fileName, std::string_view bytes) {
@@ -94,7 +74,7 @@ std::optional<std::string> ReplaceFileContents(const std::string& path,
                                                const ContentTransform& transform,
                                                const FileNote& note) {
     try {
-        const std::optional<std::string> bytes = ReadWhole(path);
+        const std::optional<std::string> bytes = platform::ReadWholeFile(path);
         if (!bytes) {
             const int error = errno;
             return platform::ReasonOf("无法读取 " + shownName, error);
