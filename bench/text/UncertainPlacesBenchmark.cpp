@@ -19,7 +19,7 @@ constexpr std::size_t kTextSize = 8 * 1024 * 1024;
 // A watch that takes the places and lets everything else go: the collector's own price.
 class PlacesOnly final : public TextStepWatch {
   public:
-    void Converted(const std::string&, text::BookTextKind, std::string_view, std::string_view,
+    void Converted(const std::string&, text::BookTextKind, std::string_view,
                    const text::UncertainPlaces& places) override {
         benchmark::DoNotOptimize(places.Total());
     }

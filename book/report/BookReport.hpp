@@ -36,8 +36,8 @@ struct ReportSummary {
 // workers), the job adds the font files; Finish orders what was gathered.
 class BookReport final : public TextStepWatch {
   public:
-    void Converted(const std::string& shownName, text::BookTextKind kind, std::string_view before,
-                   std::string_view after, const text::UncertainPlaces& places) override;
+    void Converted(const std::string& shownName, text::BookTextKind kind, std::string_view after,
+                   const text::UncertainPlaces& places) override;
     // Whether the book embeds fonts, told before the text step: only then are the converted
     // texts kept for the font check (a copy of the book's text otherwise spent for nothing).
     void ExpectFonts(bool expected) { keepTexts_ = expected; }

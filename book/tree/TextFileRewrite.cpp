@@ -117,7 +117,7 @@ ContentTransform TextConversionOf(std::string_view fileName, const TextConversio
             text::UncertainPlaces places;
             converted = text::ConvertBookText(bytes, kind, conversion.converter, conversion.profile,
                                               conversion.conventions, &places);
-            conversion.watch->Converted(shownName, kind, bytes, converted, places);
+            conversion.watch->Converted(shownName, kind, converted, places);
         }
         if (converted == bytes) {
             return std::nullopt;

@@ -48,11 +48,10 @@ std::optional<std::string> ReplaceFileContents(const std::string& path,
 class TextStepWatch {
   public:
     virtual ~TextStepWatch() = default;
-    // A file taken for UTF-8 text, named by its path in the book: its text before and after
-    // (the same when it does not change), and the uncertain choices its conversion took.
+    // A file taken for UTF-8 text, named by its path in the book: its text after the step, and
+    // what its conversion noted (uncertain choices, changed characters).
     virtual void Converted(const std::string& shownName, text::BookTextKind kind,
-                           std::string_view before, std::string_view after,
-                           const text::UncertainPlaces& places) = 0;
+                           std::string_view after, const text::UncertainPlaces& places) = 0;
 };
 
 // The converter, profile and conventions a book's text files are converted with, and what

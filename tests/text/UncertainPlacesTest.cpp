@@ -106,4 +106,58 @@ TEST(UncertainPlaces, KeepsTheFirstPlacesWithTheirContext) {
     EXPECT_EQ(places.Total(), 5u);
 }
 
+// Ends that agree are set aside by whole characters, even where a first byte agrees (后 and 後
+// share theirs); what is left counts in place, or whole when its lengths differ.
+TEST(UncertainPlaces, ComparesChangedCharactersInPlace) {
+    const struct {
+        const char* from;
+        const char* to;
+        std::size_t changed;
+    } cases[] = {
+        {"后", "後", 1},        {"书后", "書後", 2}, {"a后b", "a後b", 1}, {"后面后", "後面后", 1},
+        {"U盘a", "隨身碟a", 3}, {"abc", "abc", 0},   {"", "x", 1},
+    };
+    for (const auto& each : cases) {
+        EXPECT_EQ(text::ChangedCharacters(each.from, each.to), each.changed) << each.from;
+    }
+}
+
+struct ChangedCase {
+    const char* name;
+    text::Profile profile;
+    const char* phrases;  // the user's phrase file
+    std::string markup;
+    std::size_t changed;
+};
+
+// Characters are counted where the conversion changed them, whichever way it took: the table, a
+// phrase of the same length or of another, a step that joins characters, a user's key.
+TEST(UncertainPlaces, CountsTheCharactersTheConversionChanged) {
+    const std::string ascii = "0123456789abcdef";
+    const std::vector<ChangedCase> cases = {
+        {"char, character by character", text::Profile::Char, "", "<p>简体中文书</p>", 3},
+        {"char, among plain text", text::Profile::Char, "",
+         "<p>" + ascii + "发" + ascii + "后x</p>", 2},
+        {"s2twp, a phrase of the same length", text::Profile::S2twp, "", "<p>发现</p>", 2},
+        {"s2twp, a phrase that grows", text::Profile::S2twp, "", "<p>U盘</p>", 3},
+        {"s2twp, a phrase and characters", text::Profile::S2twp, "", "<p>后面的书中文</p>", 2},
+        {"s2twp, a later step joins", text::Profile::S2twp, "", "<p>软件好</p>", 2},
+        {"s2twp, a later step joins and grows", text::Profile::S2twp, "", "<p>U盘好书</p>", 4},
+        {"s2twp, nothing to change", text::Profile::S2twp, "", "<p>中文，abc</p>", 0},
+        {"a user's key that changes", text::Profile::Char, "发\t髮\n", "<p>发书</p>", 2},
+        {"a user's key that keeps", text::Profile::S2twp, "发\t发\n", "<p>发书</p>", 1},
+    };
+    for (const ChangedCase& test : cases) {
+        text::Dictionary entries;
+        ASSERT_FALSE(text::ParsePhraseText(test.phrases, entries)) << test.name;
+        const auto converter =
+            text::LoadConverter(test.profile, std::make_shared<const text::UserPhrases>(entries))
+                .converter;
+        text::UncertainPlaces places;
+        text::ConvertBookText(test.markup, text::BookTextKind::Markup, *converter, test.profile, {},
+                              &places);
+        EXPECT_EQ(places.ChangedCharacters(), test.changed) << test.name;
+    }
+}
+
 }  // namespace

@@ -38,34 +38,52 @@ CharacterTableConverter::CharacterTableConverter(const ScriptMapping& mapping)
                           : unit < 0x800 || (unit >= 0xD800 && unit <= 0xDFFF) ? 2
                                                                                : 3;
     }
-    for (const UncertainChoice& choice : mapping.Choices()) {
-        if (choice.source.size() != 3) {
+    const std::span<const UncertainChoice> choices = mapping.Choices();
+    // One choice a unit at most, so that every index fits.
+    for (std::size_t index = 0; index < choices.size() && index <= 0xFFFF; ++index) {
+        if (choices[index].source.size() != 3) {
             continue;  // the table's characters that offer choices are all of three bytes
         }
         char32_t unit = 0;
-        NextBmpCharacter(reinterpret_cast<const unsigned char*>(choice.source.data()), unit);
+        NextBmpCharacter(reinterpret_cast<const unsigned char*>(choices[index].source.data()),
+                         unit);
+        if (choiceIndex_.empty()) {
+            choiceIndex_.resize(unitInfo_.size());
+        }
         unitInfo_[unit] |= kUncertain;
-        choices_.emplace_back(static_cast<char16_t>(unit), &choice);
+        choiceIndex_[unit] = static_cast<std::uint16_t>(index);
     }
-    std::sort(choices_.begin(), choices_.end());
 }
 
-// The table maps every character alone, so each uncertain one is a place; its offset in utf8
-// follows from the lengths of the units before it.
+// The table maps every character alone, so each uncertain one is a place. Its offset in utf8
+// follows from the lengths of the units before it, summed only for a place that is kept.
 void CharacterTableConverter::NoteUnits(const char16_t* units, std::size_t count,
                                         std::string_view utf8, UncertainPlaces& places) const {
     const std::uint8_t* info = unitInfo_.data();
+    std::size_t known = 0;  // the unit whose offset is at
     std::size_t at = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t unit = info[units[i]];
-        if ((unit & kUncertain) != 0) {
-            const auto found = std::lower_bound(
-                choices_.begin(), choices_.end(), units[i],
-                [](const auto& item, char16_t wanted) { return item.first < wanted; });
-            places.Note(utf8.data() + at, *found->second);
+        if ((info[units[i]] & kUncertain) == 0) [[likely]] {
+            continue;
         }
-        at += unit & kLengthMask;
+        const UncertainChoice& choice = ChoiceOf(units[i]);
+        if (places.KeepsNextPlace(choice)) {
+            for (; known < i; ++known) {
+                at += info[units[known]] & kLengthMask;
+            }
+        }
+        places.Note(utf8.data() + at, choice);
     }
+}
+
+// The units that mapping changed.
+std::size_t CharacterTableConverter::ChangedUnits(const char16_t* units, const char16_t* mapped,
+                                                  std::size_t count) {
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        changed += units[i] != mapped[i];
+    }
+    return changed;
 }
 
 void CharacterTableConverter::ConvertWellFormedNoting(std::string_view utf8, std::string& out,
@@ -83,29 +101,35 @@ void CharacterTableConverter::Run(std::string_view utf8, std::string& out,
     const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
     // Never more units than bytes; one more for the encoder's terminator. Short stretches (text
     // between marks a book's markup asks to be kept) stay off the heap.
+    // With a report, the units are mapped apart, so that the changed ones can be counted.
+    const std::size_t capacity = utf8.size() + 1;
+    const std::size_t needed = kNoting ? 2 * capacity : capacity;
     std::array<char16_t, kStackUnits> onStack;
     std::unique_ptr<char16_t[]> onHeap;
     char16_t* units = onStack.data();
-    if (utf8.size() + 1 > onStack.size()) {
-        onHeap = std::make_unique_for_overwrite<char16_t[]>(utf8.size() + 1);
+    if (needed > onStack.size()) {
+        onHeap = std::make_unique_for_overwrite<char16_t[]>(needed);
         units = onHeap.get();
     }
+    char16_t* mapped = kNoting ? units + capacity : units;
     const DecodeResult decoded = DecodeUtf8(units, utf8.size(), bytes, utf8.size());
     if constexpr (kNoting) {
         NoteUnits(units, decoded.units, utf8, *places);
     }
     int errorNumber = 0;
-    std::span<char16_t> text(units, decoded.units);
-    if (mapping_.Map(text, text, errorNumber) == 0) {
+    if (mapping_.Map({units, decoded.units}, {mapped, decoded.units}, errorNumber) == 0) {
         // A refused mapping (no dictionary) leaves the text as it was; loading reports it.
         out.append(utf8);
         return;
     }
-    units[decoded.units] = 0;
+    if constexpr (kNoting) {
+        places->Changed(ChangedUnits(units, mapped, decoded.units));
+    }
+    mapped[decoded.units] = 0;
     const std::size_t start = out.size();
     out.resize(start + 3 * decoded.units + 1);
-    const EncodeResult encoded =
-        EncodeUtf8(reinterpret_cast<unsigned char*>(out.data() + start), out.size() - start, units);
+    const EncodeResult encoded = EncodeUtf8(reinterpret_cast<unsigned char*>(out.data() + start),
+                                            out.size() - start, mapped);
     out.resize(start + encoded.bytes);
 }
 

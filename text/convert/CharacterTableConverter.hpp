@@ -24,14 +24,20 @@ class CharacterTableConverter final : public TextConverter {
     void Run(std::string_view utf8, std::string& out, UncertainPlaces* places) const;
     void NoteUnits(const char16_t* units, std::size_t count, std::string_view utf8,
                    UncertainPlaces& places) const;
+    static std::size_t ChangedUnits(const char16_t* units, const char16_t* mapped,
+                                    std::size_t count);
+    const UncertainChoice& ChoiceOf(char16_t unit) const {
+        return mapping_.Choices()[choiceIndex_[unit]];
+    }
 
     const ScriptMapping& mapping_;
     // By UTF-16 unit: its character's UTF-8 length, and kUncertain for the mapping's uncertain
-    // characters, whose choices follow by unit.
+    // characters.
     static constexpr std::uint8_t kUncertain = 0x80;
     static constexpr std::uint8_t kLengthMask = 0x07;
     std::vector<std::uint8_t> unitInfo_;
-    std::vector<std::pair<char16_t, const UncertainChoice*>> choices_;
+    // By unit, for the uncertain ones: the index of its choice in the mapping's choices.
+    std::vector<std::uint16_t> choiceIndex_;
 };
 
 }  // namespace text

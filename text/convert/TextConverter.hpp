@@ -40,11 +40,13 @@ class TextConverter {
   private:
     // Appends the converted form of a non-empty stretch of well-formed UTF-8 without zero bytes.
     virtual void ConvertWellFormed(std::string_view utf8, std::string& out) const = 0;
-    // The same, noting uncertain choices in places; a converter that knows of none converts.
+    // The same, noting uncertain choices and counting changed characters in places; a converter
+    // that knows of no choices converts and counts by comparing.
     virtual void ConvertWellFormedNoting(std::string_view utf8, std::string& out,
                                          UncertainPlaces& places) const {
-        (void)places;
+        const std::size_t start = out.size();
         ConvertWellFormed(utf8, out);
+        places.Changed(ChangedCharacters(utf8, std::string_view(out).substr(start)));
     }
 };
 

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/unicode/Utf8Codec.hpp"
+
 namespace text {
 
 // Decodes the character at the start of well-formed UTF-8 into codepoint; returns its length.
@@ -25,15 +27,6 @@ inline std::size_t NextCodepoint(const unsigned char* bytes, char32_t& codepoint
     codepoint = ((lead & 0x07u) << 18) | ((bytes[1] & 0x3Fu) << 12) | ((bytes[2] & 0x3Fu) << 6) |
                 (bytes[3] & 0x3Fu);
     return 4;
-}
-
-// The number of characters of well-formed UTF-8.
-inline std::size_t CharacterCount(std::string_view utf8) {
-    std::size_t count = 0;
-    for (const char byte : utf8) {
-        count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
-    }
-    return count;
 }
 
 // A trie over Unicode code points whose edges live in one open-addressing hash table keyed by

@@ -43,6 +43,13 @@ class OutputCursor {
         size_ += length;
     }
 
+    // Where the next byte goes, in the whole string.
+    std::size_t Size() const { return size_; }
+    // The bytes appended since the cursor's size was mark.
+    std::string_view WrittenSince(std::size_t mark) const {
+        return std::string_view(out_.data() + mark, size_ - mark);
+    }
+
   private:
     void MakeRoom(std::size_t length) {
         if (size_ + length + kPadding > out_.size()) {

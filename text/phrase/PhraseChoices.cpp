@@ -46,7 +46,7 @@ const std::uint32_t* Lookup(const std::vector<std::pair<Key, std::uint32_t>>& so
 PhraseChoices::PhraseChoices(
     const OpenccConfiguration& configuration, const DictionaryMatcher& segmentation,
     const RunChain& chain, const std::function<std::string_view(std::uint32_t node)>& segmentOutput)
-    : decidingStep_(DecidingStep(configuration)), uncertain_(0x10000, false) {
+    : decidingStep_(DecidingStep(configuration)), uncertain_(0x10000, 0) {
     if (configuration.chain.empty()) {
         return;
     }
@@ -67,13 +67,13 @@ PhraseChoices::PhraseChoices(
                     Add(entry, chain, segmentOutput(node));
                     bySegment_.emplace_back(node, id);
                     uncertainNodes_.resize(std::max<std::size_t>(uncertainNodes_.size(), node + 1));
-                    uncertainNodes_[node] = true;
+                    uncertainNodes_[node] = 1;
                 }
             } else if (single) {
                 Add(entry, chain, AfterStep(chain, decidingStep_, entry.value));
                 byCharacter_.emplace_back(first, id);
                 if (first < uncertain_.size()) {
-                    uncertain_[first] = true;
+                    uncertain_[first] = 1;
                 }
             }
         }

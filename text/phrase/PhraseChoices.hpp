@@ -45,8 +45,9 @@ class PhraseChoices {
     std::vector<UncertainChoice> choices_;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> bySegment_;  // node, choice; sorted
     std::vector<std::pair<char32_t, std::uint32_t>> byCharacter_;     // sorted
-    std::vector<bool> uncertain_;                                     // by BMP code point
-    std::vector<bool> uncertainNodes_;  // by segmentation node: bySegment_ holds it
+    // Bytes, not bits: read for every character and phrase of a report.
+    std::vector<std::uint8_t> uncertain_;       // by BMP code point
+    std::vector<std::uint8_t> uncertainNodes_;  // by segmentation node: bySegment_ holds it
 };
 
 }  // namespace text

@@ -39,6 +39,7 @@ PhraseConverter::PhraseConverter(const OpenccConfiguration& configuration)
 // the segmentation's value. Otherwise the whole first step converts it.
 void PhraseConverter::PlanPhrases(const OpenccConfiguration& configuration) {
     phraseOutputs_.resize(segmentation_.Trie().NodeCount());
+    phraseChanges_.resize(phraseOutputs_.size());
     const DictionaryGroup& segmenting = configuration.segmentation;
     const bool firstStepLeadsWithSegmentation =
         !configuration.chain.empty() && configuration.chain.front().size() >= segmenting.size() &&
@@ -73,6 +74,8 @@ void PhraseConverter::PlanPhrases(const OpenccConfiguration& configuration) {
             }
             phraseOutputs_[node] = {static_cast<std::uint32_t>(offset),
                                     static_cast<std::uint32_t>(phraseText_.size() - offset)};
+            phraseChanges_[node] = static_cast<std::uint8_t>(std::min<std::size_t>(
+                ChangedCharacters(entry.key, std::string_view(phraseText_).substr(offset)), 0xFF));
         }
     }
     phraseText_.append(OutputCursor::kPadding, '\0');  // lets the last phrase be read padded
@@ -166,13 +169,17 @@ void PhraseConverter::ConvertWellFormedNoting(std::string_view utf8, std::string
 template <bool kNoting>
 void PhraseConverter::Run(std::string_view utf8, std::string& out, UncertainPlaces* places) const {
     OutputCursor cursor(out, utf8.size());
-    HeldText held{utf8.size(), 0, {}, {}};
+    HeldText held{utf8.size(), 0, {}, {}, places};
+    std::size_t changed = 0;  // summed here, where it may stay in a register
     for (std::size_t at = 0; at < utf8.size();) {
         at = held.from == utf8.size() && IsPlainAscii(static_cast<unsigned char>(utf8[at]))
                  ? CopyPlainAscii(utf8, at, cursor)
-                 : ConvertCharacterAt<kNoting>(utf8, at, held, cursor, places);
+                 : ConvertCharacterAt<kNoting>(utf8, at, held, cursor, places, changed);
     }
     Release(utf8, utf8.size(), held, cursor);
+    if constexpr (kNoting) {
+        places->Changed(changed);
+    }
 }
 
 std::size_t PhraseConverter::CopyPlainAscii(std::string_view utf8, std::size_t at,
@@ -189,7 +196,8 @@ std::size_t PhraseConverter::CopyPlainAscii(std::string_view utf8, std::size_t a
 template <bool kNoting>
 inline std::size_t PhraseConverter::ConvertCharacterAt(std::string_view utf8, std::size_t at,
                                                        HeldText& held, OutputCursor& cursor,
-                                                       UncertainPlaces* places) const {
+                                                       UncertainPlaces* places,
+                                                       std::size_t& changed) const {
     char32_t codepoint = 0;
     const std::size_t length =
         NextCodepoint(reinterpret_cast<const unsigned char*>(utf8.data() + at), codepoint);
@@ -201,6 +209,9 @@ inline std::size_t PhraseConverter::ConvertCharacterAt(std::string_view utf8, st
         Release(utf8, at, held, cursor);
         const Span phrase = phraseOutputs_[match.node];
         cursor.AppendPadded(phraseText_.data() + phrase.offset, phrase.length);
+        if constexpr (kNoting) {
+            changed += phraseChanges_[match.node];
+        }
         return at + match.length;
     }
     if constexpr (kNoting) {
@@ -209,6 +220,9 @@ inline std::size_t PhraseConverter::ConvertCharacterAt(std::string_view utf8, st
     const RunChain::Output output = OutputInRun(plan.output, utf8, at, length, held, cursor);
     if (held.from == utf8.size()) {
         AppendCharacter(output, utf8, at, length, cursor);
+        if constexpr (kNoting) {
+            changed += output != RunChain::kIdentity;  // kept when the chain keeps it
+        }
     }
     return at + length;
 }
@@ -243,10 +257,12 @@ RunChain::Output PhraseConverter::OutputInRun(RunChain::Output output, std::stri
 // step with the text.
 void PhraseConverter::EndOfReach(std::string_view utf8, std::size_t at, HeldText& held,
                                  OutputCursor& cursor) const {
+    const std::string_view source = utf8.substr(held.from, at - held.from);
+    const std::size_t mark = cursor.Size();
     if (runChain_.OneJoiningStep()) {
         Release(utf8, at, held, cursor);
-    } else if (runChain_.ConvertApart(utf8.substr(held.from, at - held.from), utf8.substr(at),
-                                      cursor, held.buffer, held.spare)) {
+    } else if (runChain_.ConvertApart(source, utf8.substr(at), cursor, held.buffer, held.spare)) {
+        CountChanged(source, cursor, mark, held.counting);
         held.from = utf8.size();
     } else {
         // Tried again once as much text has come again, so that a long run is converted a
@@ -258,16 +274,25 @@ void PhraseConverter::EndOfReach(std::string_view utf8, std::size_t at, HeldText
 void PhraseConverter::Release(std::string_view utf8, std::size_t end, HeldText& held,
                               OutputCursor& cursor) const {
     if (held.from < end) {
-        runChain_.Convert(utf8.substr(held.from, end - held.from), 0, cursor, held.buffer,
-                          held.spare);
+        const std::string_view source = utf8.substr(held.from, end - held.from);
+        const std::size_t mark = cursor.Size();
+        runChain_.Convert(source, 0, cursor, held.buffer, held.spare);
+        CountChanged(source, cursor, mark, held.counting);
     }
     held.from = utf8.size();
 }
 
+void PhraseConverter::CountChanged(std::string_view source, const OutputCursor& cursor,
+                                   std::size_t mark, UncertainPlaces* counting) {
+    if (counting != nullptr) {
+        counting->Changed(ChangedCharacters(source, cursor.WrittenSince(mark)));
+    }
+}
+
 std::size_t PhraseConverter::MemoryBytes() const {
     return segmentation_.MemoryBytes() + runChain_.MemoryBytes() +
-           phraseOutputs_.capacity() * sizeof(Span) + phraseText_.capacity() +
-           bmpPlans_.capacity() * sizeof(CharacterPlan) +
+           phraseOutputs_.capacity() * sizeof(Span) + phraseChanges_.capacity() +
+           phraseText_.capacity() + bmpPlans_.capacity() * sizeof(CharacterPlan) +
            astralPlans_.capacity() * sizeof(astralPlans_[0]);
 }
 

@@ -74,6 +74,7 @@ class PhraseConverter final : public TextConverter {
         std::size_t reachLeft = 0;  // characters that no step joins before the reach ends
         std::string buffer;         // the chain's steps' outputs in between
         std::string spare;
+        UncertainPlaces* counting = nullptr;  // counts the changed characters when released
     };
 
     void ConvertWellFormed(std::string_view utf8, std::string& out) const override;
@@ -87,13 +88,16 @@ class PhraseConverter final : public TextConverter {
     template <bool kNoting>
     [[gnu::always_inline]] std::size_t ConvertCharacterAt(std::string_view utf8, std::size_t at,
                                                           HeldText& held, OutputCursor& cursor,
-                                                          UncertainPlaces* places) const;
+                                                          UncertainPlaces* places,
+                                                          std::size_t& changed) const;
     RunChain::Output OutputInRun(RunChain::Output output, std::string_view utf8, std::size_t at,
                                  std::size_t length, HeldText& held, OutputCursor& cursor) const;
     void EndOfReach(std::string_view utf8, std::size_t at, HeldText& held,
                     OutputCursor& cursor) const;
     void Release(std::string_view utf8, std::size_t end, HeldText& held,
                  OutputCursor& cursor) const;
+    static void CountChanged(std::string_view source, const OutputCursor& cursor, std::size_t mark,
+                             UncertainPlaces* counting);
     bool IsPlainAscii(unsigned char byte) const { return byte < 0x80 && plainAscii_[byte]; }
     // The segmentation key that starts at utf8[at], whose first character has plan and length.
     [[gnu::always_inline]] DictionaryMatcher::Match PhraseAt(const CharacterPlan& plan,
@@ -113,6 +117,8 @@ class PhraseConverter final : public TextConverter {
     DictionaryMatcher segmentation_;
     RunChain runChain_;
     std::vector<Span> phraseOutputs_;  // by segmentation node, where a key ends
+    // By segmentation node: the characters the key's output changes (at most 255), for a report.
+    std::vector<std::uint8_t> phraseChanges_;
     std::string phraseText_;
     std::vector<CharacterPlan> bmpPlans_;                          // by code point
     std::vector<std::pair<char32_t, CharacterPlan>> astralPlans_;  // sorted; absent: kept

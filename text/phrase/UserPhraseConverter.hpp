@@ -25,7 +25,9 @@ class UserPhraseConverter final : public TextConverter {
     void ConvertWellFormedNoting(std::string_view utf8, std::string& out,
                                  UncertainPlaces& places) const override;
     template <typename ConvertStretch>
-    void Split(std::string_view utf8, std::string& out, const ConvertStretch& convert) const;
+    // Counts in counting, when given, the characters the user's phrases change.
+    void Split(std::string_view utf8, std::string& out, const ConvertStretch& convert,
+               UncertainPlaces* counting) const;
 
     std::shared_ptr<const TextConverter> profile_;
     std::shared_ptr<const UserPhrases> phrases_;

@@ -39,6 +39,15 @@ std::size_t WellFormedCharacterLength(const unsigned char* bytes, std::size_t av
 // True when text is well-formed UTF-8 throughout, with no zero byte.
 bool IsWellFormedUtf8(std::string_view text);
 
+// The number of characters of well-formed UTF-8.
+inline std::size_t CharacterCount(std::string_view utf8) {
+    std::size_t count = 0;
+    for (const char byte : utf8) {
+        count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+    }
+    return count;
+}
+
 // Appends the UTF-8 form of codepoint, a Unicode scalar value, to out.
 void AppendUtf8(char32_t codepoint, std::string& out);
 
