@@ -23,6 +23,9 @@ void TextRewriter::Replace(std::size_t begin, std::size_t end, std::string_view 
         return;
     }
     out_ += replacement;
+    if (places_ != nullptr) {
+        places_->Changed(ChangedCharacters(content_.substr(begin, end - begin), replacement));
+    }
     written_ = end;
 }
 

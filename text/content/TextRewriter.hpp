@@ -24,7 +24,8 @@ class TextRewriter {
 
     std::string_view Content() const { return content_; }
 
-    // Notes the uncertain choices of the stretches converted from here on in places.
+    // Notes the uncertain choices of the stretches converted from here on in places, and counts
+    // there the characters changed, in spans too (names, references, quotes, language tags).
     void NoteIn(UncertainPlaces* places) {
         places_ = places;
         if (places_ != nullptr) {
