@@ -12,6 +12,7 @@
 #include "app/Resource.hpp"
 #include "app/UiCall.hpp"
 #include "book/BatchRunner.hpp"
+#include "book/UserPhraseFiles.hpp"
 
 using namespace resource;
 
@@ -66,6 +67,7 @@ void CBatchSession::BatchWorker(std::stop_token stop, std::vector<std::string> b
     options.job.userPhrases = std::move(phrases);
     options.job.builtinZip = choice.builtinZip;
     options.job.report = choice.report;
+    options.job.tableCacheFolder = PerUserCacheFolder();
     BatchCallbacks callbacks;
     callbacks.bookStarting = [this, stop](std::size_t book, JobOptions& job) {
         return StartBook(stop, static_cast<int>(book), job);

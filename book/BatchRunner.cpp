@@ -125,7 +125,8 @@ void Rest(std::chrono::milliseconds pause, const std::stop_token& stop) {
 // Loads the profile's converter, with the user's phrases, into options once for the batch; when
 // it cannot be loaded, every book fails with the reason.
 void LoadSharedConverter(JobOptions& options, BatchPlan& plan) {
-    text::LoadedConverter loaded = text::LoadConverter(options.profile, options.userPhrases);
+    text::LoadedConverter loaded = text::LoadConverter(
+        options.profile, options.userPhrases, options.tableCacheFolder, options.diagnostic);
     options.converter = loaded.converter;
     if (!loaded.converter) {
         const std::string why = "无法载入转换方式 " +

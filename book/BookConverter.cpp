@@ -235,7 +235,8 @@ text::LoadedConverter ConverterFor(const JobOptions& options) {
     if (options.converter) {
         return {options.converter, ""};
     }
-    text::LoadedConverter loaded = text::LoadConverter(options.profile, options.userPhrases);
+    text::LoadedConverter loaded = text::LoadConverter(
+        options.profile, options.userPhrases, options.tableCacheFolder, options.diagnostic);
     if (!loaded.converter) {
         loaded.error = "无法载入转换方式 " + std::string(text::InfoOf(options.profile).name) +
                        "：" + loaded.error;

@@ -24,6 +24,8 @@ struct JobOptions {
     std::shared_ptr<const text::UserPhrases> userPhrases;
     bool fontRule = true;               // add the e-reader font locations to the stylesheet
     text::BookConventions conventions;  // quotation marks and layout; none by default
+    // Where the phrase profiles' built tables are kept between runs; empty: not kept.
+    std::string tableCacheFolder;
     // Where the book's second name and unpack folder go; empty: beside the book.
     std::string scratchFolder;
     // Write a proofreading report beside each converted book's output (NAME.report.html).

@@ -40,6 +40,18 @@ std::string PerUserPhraseFile() {
     return "";
 }
 
+std::string PerUserCacheFolder() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache != nullptr && cache[0] == '/') {
+        return std::string(cache) + "/Corvela";
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0') {
+        return std::string(home) + "/.cache/Corvela";
+    }
+    return "";
+}
+
 UserPhrasesRead ReadUserPhrases(const std::vector<std::string>& paths) {
     text::Dictionary entries;
     for (const std::string& path : paths) {

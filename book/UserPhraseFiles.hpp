@@ -27,6 +27,10 @@ struct UserPhrasesRead {
 // absolute path, else in ~/.config/Corvela; empty when neither can be told.
 std::string PerUserPhraseFile();
 
+// The per-user cache folder (of the phrase profiles' built tables): $XDG_CACHE_HOME/Corvela when
+// that variable holds an absolute path, else ~/.cache/Corvela; empty when neither can be told.
+std::string PerUserCacheFolder();
+
 // Reads the phrase files in the order given; for a key in several, the last entry read wins, so
 // a later file wins over an earlier one. The first file that cannot be read or holds an unusable
 // line ends the reading with its error.

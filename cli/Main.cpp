@@ -35,6 +35,7 @@ BatchOptions BatchOptionsOf(const CliOptions& options,
     batch.job.fontRule = options.fontRule;
     batch.job.report = options.report;
     batch.job.conventions = options.conventions;
+    batch.job.tableCacheFolder = PerUserCacheFolder();
     batch.jobs = options.jobs;
     batch.outputFolder = options.outputDir;
     return batch;

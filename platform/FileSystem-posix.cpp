@@ -156,6 +156,16 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
                         status.stx_nlink, TypeOfMode(status.stx_mode)};
 }
 
+std::optional<FileStamp> StampOf(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    return FileStamp{
+        static_cast<std::uint64_t>(status.st_size),
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
+}
+
 std::optional<std::uint64_t> FreeSpace(const std::string& folder) {
     struct statvfs space {};
     if (::statvfs(folder.c_str(), &space) != 0) {

@@ -58,6 +58,15 @@ struct FileIdentity {
 // The identity of the name path itself (lstat); nullopt when it cannot be asked for.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
 
+// The size and last change of a regular file, to tell whether it changed since it was seen.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // nanoseconds since 1970
+};
+// The stamp of the regular file that path names, symbolic links followed; nullopt when it is
+// not a regular file or cannot be asked for.
+std::optional<FileStamp> StampOf(const std::string& path);
+
 // The bytes that an unprivileged user may still write in the file system of folder; nullopt
 // when it cannot be asked for.
 std::optional<std::uint64_t> FreeSpace(const std::string& folder);

@@ -3,14 +3,17 @@
 // bench/text/phrase-bench.sh turns one run into ratios.
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "tests/support/OpenccConverter.hpp"
+#include "tests/support/TempFolder.hpp"
 #include "text/convert/CharacterTableConverter.hpp"
 #include "text/convert/ScriptMapping.hpp"
 #include "text/phrase/PhraseConverter.hpp"
+#include "text/phrase/TableCache.hpp"
 #include "text/profile/ConversionProfile.hpp"
 
 namespace {
@@ -110,6 +113,21 @@ void BM_PhraseLoad(benchmark::State& state, const char* profile) {
     }
 }
 
+// Loading from the table cache, as a process with a warm cache does; tableMB: the file's size.
+void BM_CachedLoad(benchmark::State& state, const char* profile) {
+    const testing_support::TempFolder cache;
+    const std::string file = cache / "tables";
+    if (text::WriteTableCache(text::PhraseConverter(ConfigOf(profile)), file, ConfigOf(profile)) !=
+        0) {
+        state.SkipWithError("cannot write the cache");
+        return;
+    }
+    state.counters["fileMB"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(text::ReadTableCache(file, ConfigOf(profile)));
+    }
+}
+
 void BM_OpenccLoad(benchmark::State& state, const char* profile) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(
@@ -129,6 +147,8 @@ void RegisterAll() {
         benchmark::RegisterBenchmark(("PhraseLoad/" + name).c_str(), BM_PhraseLoad, profile.name)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("OpenccLoad/" + name).c_str(), BM_OpenccLoad, profile.name)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("CachedLoad/" + name).c_str(), BM_CachedLoad, profile.name)
             ->Unit(benchmark::kMillisecond);
     }
 }

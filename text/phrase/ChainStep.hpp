@@ -12,12 +12,18 @@
 
 namespace text {
 
+class TableReader;
+class TableWriter;
+
 // One step of OpenCC's conversion chain: a dictionary group applied to a segment from left to
 // right, each winning key replaced by its value and a character without one kept. A table per
 // character answers every position where no key longer than one character starts.
 class ChainStep {
   public:
     explicit ChainStep(const DictionaryGroup& group);
+    // Reads tables that Save wrote; throws TableStreamError when they are damaged.
+    explicit ChainStep(TableReader& in);
+    void Save(TableWriter& out) const;
 
     // Appends the conversion of one segment (well-formed UTF-8).
     void Convert(std::string_view segment, OutputCursor& out) const;

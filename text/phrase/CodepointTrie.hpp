@@ -9,6 +9,9 @@
 
 namespace text {
 
+class TableReader;
+class TableWriter;
+
 // Decodes the character at the start of well-formed UTF-8 into codepoint; returns its length.
 inline std::size_t NextCodepoint(const unsigned char* bytes, char32_t& codepoint) {
     const unsigned lead = bytes[0];
@@ -38,6 +41,9 @@ class CodepointTrie {
     static constexpr std::uint32_t kNoNode = 0xFFFFFFFFu;
 
     CodepointTrie();
+    // Reads tables that Save wrote; throws TableStreamError when they are damaged.
+    explicit CodepointTrie(TableReader& in);
+    void Save(TableWriter& out) const;
 
     // The node that key's characters lead to from the root, created as needed. key must be
     // well-formed UTF-8.

@@ -11,6 +11,9 @@
 
 namespace text {
 
+class TableReader;
+class TableWriter;
+
 // A dictionary group merged into one trie that answers OpenCC's prefix match: at a position,
 // the first dictionary of the group that has any key there wins, with its longest key there.
 class DictionaryMatcher {
@@ -21,6 +24,9 @@ class DictionaryMatcher {
     };
 
     explicit DictionaryMatcher(const DictionaryGroup& group);
+    // Reads tables that Save wrote; throws TableStreamError when they are damaged.
+    explicit DictionaryMatcher(TableReader& in);
+    void Save(TableWriter& out) const;
 
     // The winning key at the start of text.
     Match MatchAt(std::string_view text) const { return MatchFrom(CodepointTrie::kRoot, 0, text); }

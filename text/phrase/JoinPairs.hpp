@@ -8,6 +8,9 @@
 
 namespace text {
 
+class TableReader;
+class TableWriter;
+
 // The characters that what the steps before a step make of a text may start with, given the
 // text's first character; unknown when it may start with any (a value was empty).
 struct Heads {
@@ -21,6 +24,9 @@ struct Heads {
 class ChainHeads {
   public:
     explicit ChainHeads(const std::vector<DictionaryGroup>& steps);
+    // Reads tables that Save wrote, for steps steps; throws TableStreamError when damaged.
+    ChainHeads(TableReader& in, std::size_t steps);
+    void Save(TableWriter& out) const;
 
     // Null when a text that starts with next still starts with it before every step.
     const Heads* Of(char32_t next, std::size_t step) const {

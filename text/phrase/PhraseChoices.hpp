@@ -13,6 +13,9 @@
 
 namespace text {
 
+class TableReader;
+class TableWriter;
+
 // The uncertain choices of a phrase configuration: entries of its deciding step (the first step
 // that leads with the segmentation's dictionaries, else the first) that offer more than one
 // form. A segment the segmentation matched takes its key's entry; a character in a run takes
@@ -23,6 +26,10 @@ class PhraseChoices {
     PhraseChoices(const OpenccConfiguration& configuration, const DictionaryMatcher& segmentation,
                   const RunChain& chain,
                   const std::function<std::string_view(std::uint32_t node)>& segmentOutput);
+    // Reads tables that Save wrote, for a segmentation of segmentationNodes nodes; throws
+    // TableStreamError when they are damaged.
+    PhraseChoices(TableReader& in, std::size_t segmentationNodes);
+    void Save(TableWriter& out) const;
 
     // The choice of the segment whose key ends at node, or null.
     const UncertainChoice* OfSegment(std::uint32_t node) const {

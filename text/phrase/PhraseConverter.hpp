@@ -16,6 +16,9 @@
 
 namespace text {
 
+class TableReader;
+class TableWriter;
+
 // Converts by phrases exactly as libopencc does with the same configuration, byte for byte, and
 // about as fast as the character table. OpenCC splits the text into segments (the longest key
 // of its segmentation dictionary, or a run of characters that start none) and runs each segment
@@ -31,6 +34,11 @@ class PhraseConverter final : public TextConverter {
 
     // Builds from a configuration already read.
     explicit PhraseConverter(const OpenccConfiguration& configuration);
+
+    // Reads tables that Save wrote (text/phrase/TableCache reads and writes them with their
+    // checks); throws TableStreamError when they are damaged.
+    explicit PhraseConverter(TableReader& in);
+    void Save(TableWriter& out) const;
 
     // Bytes held by the converter's tables.
     std::size_t MemoryBytes() const;

@@ -16,6 +16,9 @@
 
 namespace text {
 
+class TableReader;
+class TableWriter;
+
 // OpenCC's conversion chain as it acts on runs, the segments that no segmentation key starts
 // in, and what each character does there. A dictionary of the first step whose keys all belong
 // to the segmentation can never match in a run, so it is left out. Most characters are mapped
@@ -44,6 +47,11 @@ class RunChain {
     };
 
     RunChain(const OpenccConfiguration& configuration, const DictionaryMatcher& segmentation);
+    // Reads tables that Save wrote; throws TableStreamError when they are damaged.
+    explicit RunChain(TableReader& in);
+    void Save(TableWriter& out) const;
+    // True when output is one of this chain's: kIdentity, a join it has or a text it holds.
+    bool IsOutput(Output output) const;
 
     // Every character that starts a key in a step, with what it does in a run; every other
     // character is kept by every step.

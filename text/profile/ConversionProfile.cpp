@@ -7,6 +7,7 @@
 #include "text/convert/CharacterTableConverter.hpp"
 #include "text/convert/ScriptMapping.hpp"
 #include "text/phrase/PhraseConverter.hpp"
+#include "text/phrase/TableCache.hpp"
 #include "text/phrase/UserPhraseConverter.hpp"
 
 #ifndef CORVELA_OPENCC_DATA_FOLDER
@@ -69,7 +70,8 @@ std::string OpenccDataFolder() {
 
 namespace {
 
-LoadedConverter LoadProfileConverter(Profile profile) {
+LoadedConverter LoadProfileConverter(Profile profile, const std::string& tableCacheFolder,
+                                     const std::function<void(std::string_view line)>& note) {
     if (profile == Profile::Char) {
         const CharacterTableMapping& mapping = SimplifiedToTraditional();
         if (mapping.LoadError() != 0) {
@@ -78,10 +80,10 @@ LoadedConverter LoadProfileConverter(Profile profile) {
         }
         return {std::make_shared<CharacterTableConverter>(mapping), ""};
     }
-    const std::string config =
-        OpenccDataFolder() + "/" + std::string(InfoOf(profile).name) + ".json";
+    const std::string name(InfoOf(profile).name);
+    const std::string config = OpenccDataFolder() + "/" + name + ".json";
     try {
-        return {std::make_shared<PhraseConverter>(config), ""};
+        return {LoadPhraseConverter(config, tableCacheFolder, name + ".tables", note), ""};
     } catch (const std::runtime_error& error) {
         return {nullptr, error.what()};
     }
@@ -89,8 +91,10 @@ LoadedConverter LoadProfileConverter(Profile profile) {
 
 }  // namespace
 
-LoadedConverter LoadConverter(Profile profile, const std::shared_ptr<const UserPhrases>& phrases) {
-    LoadedConverter loaded = LoadProfileConverter(profile);
+LoadedConverter LoadConverter(Profile profile, const std::shared_ptr<const UserPhrases>& phrases,
+                              const std::string& tableCacheFolder,
+                              const std::function<void(std::string_view line)>& note) {
+    LoadedConverter loaded = LoadProfileConverter(profile, tableCacheFolder, note);
     if (loaded.converter && phrases && !phrases->Empty()) {
         loaded.converter =
             std::make_shared<UserPhraseConverter>(std::move(loaded.converter), phrases);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -42,9 +43,13 @@ struct LoadedConverter {
 
 // Loads the converter of profile from the installed OpenCC data. A batch loads it once and
 // shares it among its books. With user phrases that hold any entry, the profile's converter
-// comes wrapped in a UserPhraseConverter; without, it is the profile's own.
+// comes wrapped in a UserPhraseConverter; without, it is the profile's own. A phrase profile's
+// built tables are read from and kept in tableCacheFolder (as NAME.tables) when it is not
+// empty; a cache that cannot be written is told to note and changes nothing else.
 LoadedConverter LoadConverter(Profile profile,
-                              const std::shared_ptr<const UserPhrases>& phrases = nullptr);
+                              const std::shared_ptr<const UserPhrases>& phrases = nullptr,
+                              const std::string& tableCacheFolder = "",
+                              const std::function<void(std::string_view line)>& note = {});
 
 // The folder of OpenCC's installed configurations and dictionaries.
 std::string OpenccDataFolder();
