@@ -135,6 +135,7 @@ class WindowTest : public QObject {
         // The user's settings: the choice of profile, and the archiver where the program's
         // folder cannot keep it. The tests keep theirs in a folder of their own.
         qputenv("XDG_CONFIG_HOME", UserConfig.path().toLocal8Bit());
+        qputenv("XDG_CACHE_HOME", (UserConfig.path() + "/cache").toLocal8Bit());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, UserConfig.path());
     }
     void init() {

@@ -17,7 +17,8 @@ TEST(CliPhrasesTest, PerUserFileThenGivenFilesInOrderAndABadFileStopsAll) {
         std::filesystem::remove(folder / "a_corvela.epub");
         const CommandOutput result =
             RunShellCommand("cd " + ShellQuoted(folder.path()) +
-                            " && XDG_CONFIG_HOME=" + ShellQuoted(folder / "cfg") + " " +
+                            " && XDG_CONFIG_HOME=" + ShellQuoted(folder / "cfg") +
+                            " XDG_CACHE_HOME=" + ShellQuoted(folder / "cache") + " " +
                             ShellQuoted(CORVELA_CLI_PATH) + " " + arguments + " a.epub 2> stderr");
         return result.exitStatus != 0
                    ? "exit " + std::to_string(result.exitStatus) + ": " +

@@ -13,9 +13,9 @@ TEST(CliReportTest, WritesTheReportAndTellsWhenItCannot) {
     TempFolder folder;
     WriteSampleBook(folder / "a.epub");
     const auto run = [&](const std::string& arguments) {
-        return RunShellCommand("cd " + ShellQuoted(folder.path()) + " && " +
-                               ShellQuoted(CORVELA_CLI_PATH) + " --no-user-phrases " + arguments +
-                               " a.epub 2> stderr");
+        return RunShellCommand("cd " + ShellQuoted(folder.path()) + " && XDG_CACHE_HOME=" +
+                               ShellQuoted(folder / "cache") + " " + ShellQuoted(CORVELA_CLI_PATH) +
+                               " --no-user-phrases " + arguments + " a.epub 2> stderr");
     };
     const CommandOutput written = run("--report --verbose");
     EXPECT_EQ(written.exitStatus, 0);

@@ -17,12 +17,14 @@ class CliProgramTest : public testing::Test {
     // Runs corvela-cli with arguments (quoted for the shell) in the temporary folder; its
     // standard error lands in the file "stderr" there.
     CommandOutput RunCli(const std::string& arguments) {
-        return RunShellCommand("cd " + ShellQuoted(folder.path()) + " && " +
+        return RunShellCommand("cd " + ShellQuoted(folder.path()) +
+                               " && XDG_CACHE_HOME=" + ShellQuoted(cache.path()) + " " +
                                ShellQuoted(CORVELA_CLI_PATH) + " " + arguments + " 2> stderr");
     }
     std::string Stderr() { return ReadFileBytes(folder / "stderr"); }
     std::string MakeBook(const std::string& name) { return WriteSampleBook(folder / name); }
 
+    TempFolder cache;  // built tables, kept apart from the books
     TempFolder folder;
 };
 

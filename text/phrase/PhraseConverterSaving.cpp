@@ -66,13 +66,14 @@ PhraseConverter::PhraseConverter(TableReader& in)
     : segmentation_(in),
       runChain_(in),
       phraseOutputs_(in.Items<Span>()),
+      phraseChanges_(in.Items<std::uint8_t>()),
       phraseText_(in.Text()),
       bmpPlans_(in.Items<CharacterPlan>()),
       astralPlans_(in.Pairs<char32_t, CharacterPlan>()) {
     const std::size_t nodes = segmentation_.Trie().NodeCount();
     choices_ = std::make_unique<const PhraseChoices>(in, nodes);
-    TableReader::Check(phraseOutputs_.size() == nodes && bmpPlans_.size() == kBmpSize &&
-                       SortedByFirst(astralPlans_));
+    TableReader::Check(phraseOutputs_.size() == nodes && phraseChanges_.size() == nodes &&
+                       bmpPlans_.size() == kBmpSize && SortedByFirst(astralPlans_));
     for (const Span& phrase : phraseOutputs_) {
         TableReader::Check(std::uint64_t{phrase.offset} + phrase.length + OutputCursor::kPadding <=
                            phraseText_.size());
@@ -95,6 +96,7 @@ void PhraseConverter::Save(TableWriter& out) const {
     segmentation_.Save(out);
     runChain_.Save(out);
     out.Items(phraseOutputs_);
+    out.Items(phraseChanges_);
     out.Text(phraseText_);
     out.Items(bmpPlans_);
     out.Pairs(astralPlans_);

@@ -22,7 +22,7 @@ namespace {
 
 constexpr std::string_view kMagic = "CorvTbl\n";
 // Raised whenever the layout of any table changes.
-constexpr std::uint32_t kFormatVersion = 1;
+constexpr std::uint32_t kFormatVersion = 2;
 constexpr std::uint32_t kByteOrderMark = 0x01020304;
 
 // The facts of this build that the bytes of the tables depend on.
