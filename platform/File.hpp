@@ -46,6 +46,8 @@ class File {
     bool SeekTo(std::uint64_t offset);
     // Cuts or extends the file to size bytes; false on failure.
     bool Truncate(std::uint64_t size);
+    // The open descriptor, for the calls this class does not wrap (a mapping).
+    int Descriptor() const { return descriptor_; }
 
   private:
     explicit File(int descriptor) : descriptor_(descriptor) {}

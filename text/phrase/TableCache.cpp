@@ -10,6 +10,7 @@
 #include "platform/ErrorReason.hpp"
 #include "platform/File.hpp"
 #include "platform/FileSystem.hpp"
+#include "platform/MappedFile.hpp"
 #include "platform/ReplacementFile.hpp"
 #include "text/phrase/TableStream.hpp"
 
@@ -105,8 +106,8 @@ std::unique_ptr<PhraseConverter> ReadTableCache(const std::string& cachePath,
     if (!sourceKey) {
         return nullptr;
     }
-    const std::optional<std::string> file = platform::ReadWholeFile(cachePath);
-    return file ? ConverterOf(*file, *sourceKey) : nullptr;
+    const std::optional<platform::MappedFile> file = platform::MappedFile::Open(cachePath);
+    return file ? ConverterOf(file->Bytes(), *sourceKey) : nullptr;
 }
 
 int WriteTableCache(const PhraseConverter& converter, const std::string& cachePath,
