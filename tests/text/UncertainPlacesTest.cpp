@@ -114,8 +114,8 @@ TEST(UncertainPlaces, ComparesChangedCharactersInPlace) {
         const char* to;
         std::size_t changed;
     } cases[] = {
-        {"后", "後", 1},        {"书后", "書後", 2}, {"a后b", "a後b", 1}, {"后面后", "後面后", 1},
-        {"U盘a", "隨身碟a", 3}, {"abc", "abc", 0},   {"", "x", 1},
+        {"后", "後", 1},         {"后", "後面", 2},      {"书后", "書後", 2}, {"a后b", "a後b", 1},
+        {"后面后", "後面后", 1}, {"U盘a", "隨身碟a", 3}, {"abc", "abc", 0},   {"", "x", 1},
     };
     for (const auto& each : cases) {
         EXPECT_EQ(text::ChangedCharacters(each.from, each.to), each.changed) << each.from;
