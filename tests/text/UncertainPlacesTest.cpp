@@ -143,6 +143,8 @@ TEST(UncertainPlaces, CountsTheCharactersTheConversionChanged) {
         {"s2twp, a phrase and characters", text::Profile::S2twp, "", "<p>后面的书中文</p>", 2},
         {"s2twp, a later step joins", text::Profile::S2twp, "", "<p>软件好</p>", 2},
         {"s2twp, a later step joins and grows", text::Profile::S2twp, "", "<p>U盘好书</p>", 4},
+        {"tw2s, held text converted apart from what follows", text::Profile::Tw2s, "",
+         "<p>開口。兩手發了抖，</p>", 3},
         {"s2twp, nothing to change", text::Profile::S2twp, "", "<p>中文，abc</p>", 0},
         {"a reference and its text", text::Profile::Char, "", "<a href=\"简体.xhtml\">书</a>", 3},
         {"a user's key that changes", text::Profile::Char, "发\t髮\n", "<p>发书</p>", 2},
