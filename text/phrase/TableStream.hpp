@@ -24,7 +24,9 @@ class TableStreamError : public std::runtime_error {
 class TableWriter {
   public:
     void Raw(const void* data, std::size_t count) {
-        bytes_.append(static_cast<const char*>(data), count);
+        if (count > 0) {  // an empty vector's data may be null
+            bytes_.append(static_cast<const char*>(data), count);
+        }
     }
     template <typename T>
     void Value(const T& value) {
@@ -79,8 +81,10 @@ class TableReader {
 
     void Raw(void* data, std::size_t count) {
         Check(count <= Left());
-        std::memcpy(data, bytes_.data() + at_, count);
-        at_ += count;
+        if (count > 0) {  // an empty vector's data may be null
+            std::memcpy(data, bytes_.data() + at_, count);
+            at_ += count;
+        }
     }
     template <typename T>
     T Value() {
