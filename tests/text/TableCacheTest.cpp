@@ -47,12 +47,14 @@ std::vector<std::string> SampleTexts() {
     return texts;
 }
 
-// The output and the uncertain places noted, in a form two conversions can be compared in.
+// The output, the changed characters and the uncertain places noted, in a form two conversions
+// can be compared in.
 std::string NotedConversion(const text::TextConverter& converter, const std::string& input) {
     std::string out;
     text::UncertainPlaces places;
     places.Within(input);
     converter.Convert(input, out, &places);
+    out += "\nchanged " + std::to_string(places.ChangedCharacters());
     for (const text::UncertainPlaces::Group& group : places.Groups()) {
         if (group.count > 0) {
             out += "\n" + std::to_string(group.choice->id) + group.choice->source +
