@@ -1,10 +1,10 @@
 #include "book/UserPhraseFiles.hpp"
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "platform/ErrorReason.hpp"
 #include "platform/File.hpp"
+#include "platform/FileSystem.hpp"
 
 namespace {
 
@@ -28,28 +28,15 @@ const char* ProblemText(text::PhraseLineProblem problem) {
 
 }  // namespace
 
+// An empty base folder leaves the path empty: no per-user file.
 std::string PerUserPhraseFile() {
-    const char* configuration = std::getenv("XDG_CONFIG_HOME");
-    if (configuration != nullptr && configuration[0] == '/') {
-        return std::string(configuration) + "/Corvela/phrases.txt";
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') {
-        return std::string(home) + "/.config/Corvela/phrases.txt";
-    }
-    return "";
+    const std::string base = platform::UserBaseFolder("XDG_CONFIG_HOME", ".config");
+    return base.empty() ? base : base + "/Corvela/phrases.txt";
 }
 
 std::string PerUserCacheFolder() {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    if (cache != nullptr && cache[0] == '/') {
-        return std::string(cache) + "/Corvela";
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') {
-        return std::string(home) + "/.cache/Corvela";
-    }
-    return "";
+    const std::string base = platform::UserBaseFolder("XDG_CACHE_HOME", ".cache");
+    return base.empty() ? base : base + "/Corvela";
 }
 
 UserPhrasesRead ReadUserPhrases(const std::vector<std::string>& paths) {

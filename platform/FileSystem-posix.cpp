@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 
 #include "platform/File.hpp"
@@ -243,6 +244,18 @@ std::string ExecutablePath() {
         return {};
     }
     return std::string(buffer.data(), static_cast<std::size_t>(length));
+}
+
+std::string UserBaseFolder(const char* variable, const char* underHome) {
+    const char* base = std::getenv(variable);
+    if (base != nullptr && base[0] == '/') {
+        return base;
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        return std::string(home) + "/" + underHome;
+    }
+    return {};
 }
 
 }  // namespace platform

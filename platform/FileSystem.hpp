@@ -95,5 +95,8 @@ std::string AbsolutePath(const std::string& path);
 std::string CurrentDirectory();
 // The full path of the running executable; empty when it cannot be told.
 std::string ExecutablePath();
+// A per-user base folder as the XDG rule gives it: the environment variable's value when it is
+// an absolute path, else underHome in $HOME (absolute too); empty when neither is.
+std::string UserBaseFolder(const char* variable, const char* underHome);
 
 }  // namespace platform

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <random>
 #include <sstream>
 #include <vector>
@@ -22,15 +21,8 @@ constexpr int kMostStartTries = 8;
 
 // The folder of the journals; empty when neither XDG_STATE_HOME nor HOME gives one.
 std::string JournalFolder() {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state != nullptr && state[0] == '/') {
-        return std::string(state) + "/corvela/jobs";
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') {
-        return std::string(home) + "/.local/state/corvela/jobs";
-    }
-    return {};
+    const std::string base = platform::UserBaseFolder("XDG_STATE_HOME", ".local/state");
+    return base.empty() ? base : base + "/corvela/jobs";
 }
 
 // One line of a journal: tag, kind, device, inode, birth time, then the path with its length before

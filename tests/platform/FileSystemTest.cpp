@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "tests/support/FileSizeLimit.hpp"
 #include "tests/support/TempFolder.hpp"
@@ -77,6 +78,38 @@ TEST(FileSystemTest, MovesLinksAndCopiesNeverReplace) {
     EXPECT_EQ(platform::TypeOf(folder / "a"), EntryType::Missing);
     EXPECT_EQ(platform::AbsolutePath("a/b"), platform::CurrentDirectory() + "/a/b");
     EXPECT_TRUE(platform::ExecutablePath().ends_with("/platform_tests"));
+}
+
+// The XDG rule: the variable when it is absolute, else the folder under an absolute $HOME.
+TEST(UserBaseFolderTest, TakesAnAbsoluteVariableElseTheFolderUnderHome) {
+    const char* savedHome = std::getenv("HOME");
+    const std::string home = savedHome != nullptr ? savedHome : "";
+    const struct {
+        const char* variable;  // null: unset
+        const char* home;
+        std::string folder;
+    } cases[] = {
+        {"/v", "/h", "/v"},
+        {"relative", "/h", "/h/.cache"},
+        {nullptr, "/h", "/h/.cache"},
+        {"", "relative", ""},
+    };
+    for (const auto& each : cases) {
+        if (each.variable != nullptr) {
+            ::setenv("CORVELA_TEST_BASE", each.variable, 1);
+        } else {
+            ::unsetenv("CORVELA_TEST_BASE");
+        }
+        ::setenv("HOME", each.home, 1);
+        EXPECT_EQ(platform::UserBaseFolder("CORVELA_TEST_BASE", ".cache"), each.folder)
+            << (each.variable != nullptr ? each.variable : "unset") << " " << each.home;
+    }
+    ::unsetenv("CORVELA_TEST_BASE");
+    if (savedHome != nullptr) {
+        ::setenv("HOME", home.c_str(), 1);
+    } else {
+        ::unsetenv("HOME");
+    }
 }
 
 }  // namespace
