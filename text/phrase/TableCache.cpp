@@ -98,26 +98,16 @@ std::unique_ptr<PhraseConverter> ConverterOf(std::string_view file, const std::s
     }
 }
 
-}  // namespace
-
-std::unique_ptr<PhraseConverter> ReadTableCache(const std::string& cachePath,
-                                                const std::string& configPath) {
-    const std::optional<std::string> sourceKey = SourceKeyOf(configPath);
-    if (!sourceKey) {
-        return nullptr;
-    }
+std::unique_ptr<PhraseConverter> ReadWithKey(const std::string& cachePath,
+                                             const std::string& sourceKey) {
     const std::optional<platform::MappedFile> file = platform::MappedFile::Open(cachePath);
-    return file ? ConverterOf(file->Bytes(), *sourceKey) : nullptr;
+    return file ? ConverterOf(file->Bytes(), sourceKey) : nullptr;
 }
 
-int WriteTableCache(const PhraseConverter& converter, const std::string& cachePath,
-                    const std::string& configPath) {
-    const std::optional<std::string> sourceKey = SourceKeyOf(configPath);
-    if (!sourceKey) {
-        return errno != 0 ? errno : EIO;
-    }
+int WriteWithKey(const PhraseConverter& converter, const std::string& cachePath,
+                 const std::string& sourceKey) {
     TableWriter out;
-    WritePreamble(out, *sourceKey);
+    WritePreamble(out, sourceKey);
     converter.Save(out);
     const std::uint64_t checksum = TableChecksum(out.Bytes());
     platform::ReplacementFile file(cachePath);
@@ -129,21 +119,44 @@ int WriteTableCache(const PhraseConverter& converter, const std::string& cachePa
     return 0;
 }
 
+int ErrorNumberOr(int fallback) {
+    return errno != 0 ? errno : fallback;
+}
+
+}  // namespace
+
+std::unique_ptr<PhraseConverter> ReadTableCache(const std::string& cachePath,
+                                                const std::string& configPath) {
+    const std::optional<std::string> sourceKey = SourceKeyOf(configPath);
+    return sourceKey ? ReadWithKey(cachePath, *sourceKey) : nullptr;
+}
+
+int WriteTableCache(const PhraseConverter& converter, const std::string& cachePath,
+                    const std::string& configPath) {
+    errno = 0;
+    const std::optional<std::string> sourceKey = SourceKeyOf(configPath);
+    return sourceKey ? WriteWithKey(converter, cachePath, *sourceKey) : ErrorNumberOr(EIO);
+}
+
+// The source's key is taken once, before the tables are built: tables built from dictionaries
+// that change meanwhile are written under the old key, and so rebuilt by the next process.
 std::shared_ptr<const PhraseConverter> LoadPhraseConverter(
     const std::string& configPath, const std::string& cacheFolder, const std::string& cacheName,
     const std::function<void(std::string_view line)>& note) {
-    if (cacheFolder.empty()) {
+    const std::optional<std::string> sourceKey =
+        cacheFolder.empty() ? std::nullopt : SourceKeyOf(configPath);
+    if (!sourceKey) {
         return std::make_shared<const PhraseConverter>(configPath);
     }
     const std::string cachePath = cacheFolder + "/" + cacheName;
-    if (std::unique_ptr<PhraseConverter> cached = ReadTableCache(cachePath, configPath)) {
+    if (std::unique_ptr<PhraseConverter> cached = ReadWithKey(cachePath, *sourceKey)) {
         return cached;
     }
     auto built = std::make_shared<const PhraseConverter>(configPath);
     errno = 0;
     const int error = platform::CreateFolderPath(cacheFolder)
-                          ? WriteTableCache(*built, cachePath, configPath)
-                          : (errno != 0 ? errno : EIO);
+                          ? WriteWithKey(*built, cachePath, *sourceKey)
+                          : ErrorNumberOr(EIO);
     if (error != 0 && note) {
         note(platform::ReasonOf("无法写入转换表缓存 " + cachePath, error));
     }
