@@ -11,18 +11,12 @@ namespace {
 
 constexpr std::size_t kBmpSize = 0x10000;
 
-template <typename Items>
-bool SortedByFirst(const Items& items) {
-    return std::is_sorted(items.begin(), items.end(),
-                          [](const auto& a, const auto& b) { return a.first < b.first; });
-}
-
 }  // namespace
 
 PhraseChoices::PhraseChoices(TableReader& in, std::size_t segmentationNodes)
     : decidingStep_(in.Value<std::uint64_t>()),
-      uncertain_(kBmpSize, false),
-      uncertainNodes_(segmentationNodes, false) {
+      uncertain_(kBmpSize, 0),
+      uncertainNodes_(segmentationNodes, 0) {
     // A choice takes at least 28 bytes: its number and three lengths.
     choices_.resize(in.Size(28));
     for (std::uint32_t id = 0; id < choices_.size(); ++id) {
@@ -36,15 +30,16 @@ PhraseChoices::PhraseChoices(TableReader& in, std::size_t segmentationNodes)
     }
     bySegment_ = in.Pairs<std::uint32_t, std::uint32_t>();
     byCharacter_ = in.Pairs<char32_t, std::uint32_t>();
-    TableReader::Check(SortedByFirst(bySegment_) && SortedByFirst(byCharacter_));
+    TableReader::Check(TableReader::SortedByFirst(bySegment_) &&
+                       TableReader::SortedByFirst(byCharacter_));
     for (const auto& [node, id] : bySegment_) {
         TableReader::Check(node < segmentationNodes && id < choices_.size());
-        uncertainNodes_[node] = true;
+        uncertainNodes_[node] = 1;
     }
     for (const auto& [character, id] : byCharacter_) {
         TableReader::Check(id < choices_.size());
         if (character < uncertain_.size()) {
-            uncertain_[character] = true;
+            uncertain_[character] = 1;
         }
     }
 }
@@ -73,7 +68,7 @@ PhraseConverter::PhraseConverter(TableReader& in)
     const std::size_t nodes = segmentation_.Trie().NodeCount();
     choices_ = std::make_unique<const PhraseChoices>(in, nodes);
     TableReader::Check(phraseOutputs_.size() == nodes && phraseChanges_.size() == nodes &&
-                       bmpPlans_.size() == kBmpSize && SortedByFirst(astralPlans_));
+                       bmpPlans_.size() == kBmpSize && TableReader::SortedByFirst(astralPlans_));
     for (const Span& phrase : phraseOutputs_) {
         TableReader::Check(std::uint64_t{phrase.offset} + phrase.length + OutputCursor::kPadding <=
                            phraseText_.size());

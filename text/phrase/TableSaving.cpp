@@ -21,12 +21,6 @@ bool Within(std::uint64_t offset, std::uint64_t length, std::size_t size, std::s
     return offset + length + padding <= size;
 }
 
-template <typename Items>
-bool SortedByFirst(const Items& items) {
-    return std::is_sorted(items.begin(), items.end(),
-                          [](const auto& a, const auto& b) { return a.first < b.first; });
-}
-
 }  // namespace
 
 CodepointTrie::CodepointTrie(TableReader& in)
@@ -78,7 +72,7 @@ ChainStep::ChainStep(TableReader& in)
       astralCodes_(in.Pairs<char32_t, Code>()),
       singleValues_(in.Text()),
       longestKey_(in.Value<std::uint64_t>()) {
-    TableReader::Check(bmpCodes_.size() == kBmpSize && SortedByFirst(astralCodes_));
+    TableReader::Check(bmpCodes_.size() == kBmpSize && TableReader::SortedByFirst(astralCodes_));
     const auto valid = [&](Code code) {
         return code == kKeep || IsJoin(code) ||
                Within(code >> 8, code & 0xFF, singleValues_.size());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -135,6 +136,13 @@ class TableReader {
     }
 
     std::size_t Left() const { return bytes_.size() - at_; }
+
+    // True when pairs read back are in the order the lookups by their first member need.
+    template <typename Pairs>
+    static bool SortedByFirst(const Pairs& pairs) {
+        return std::is_sorted(pairs.begin(), pairs.end(),
+                              [](const auto& a, const auto& b) { return a.first < b.first; });
+    }
 
   private:
     std::string_view bytes_;
